@@ -1,0 +1,152 @@
+#include "app/render_window.h"
+
+#include "app/extension_words.h"
+#include "app/viewer_state.h"
+#include "render/gl_constants.h"
+#include "render/scene_renderer.h"
+
+const char* const productBanner = "Quorvane V1.3 - OpenGL Texture Filtering Test Bench";
+
+GlEntryPointLookup glEntryPointLookup = wglGetProcAddress;
+
+namespace {
+
+const DWORD renderWindowStyle = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+
+typedef const char*(WINAPI* GetExtensionsStringProc)(HDC dc);
+
+// Start-up failures have no owner window: the render window may not exist.
+void ShowStartupError(const char* text)
+{
+    MessageBoxA(nullptr, text, nullptr, MB_OK);
+}
+
+// Resolves both multitexture entry points under the given names.
+bool ResolveMultitexture(const char* activeTextureName, const char* multiTexCoordName)
+{
+    viewer.pfnActiveTexture = reinterpret_cast<ActiveTextureProc>(
+        reinterpret_cast<void*>(glEntryPointLookup(activeTextureName)));
+    viewer.pfnMultiTexCoord2d = reinterpret_cast<MultiTexCoord2dProc>(
+        reinterpret_cast<void*>(glEntryPointLookup(multiTexCoordName)));
+    return viewer.pfnActiveTexture != nullptr && viewer.pfnMultiTexCoord2d != nullptr;
+}
+
+}  // namespace
+
+bool IsExtensionSupported(const char* name)
+{
+    const char* glList = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
+    if (ExtensionListHasWord(glList, name))
+        return true;
+    GetExtensionsStringProc getWglExtensions = reinterpret_cast<GetExtensionsStringProc>(
+        reinterpret_cast<void*>(glEntryPointLookup("wglGetExtensionsStringARB")));
+    if (getWglExtensions == nullptr)
+        return false;
+    return ExtensionListHasWord(getWglExtensions(viewer.deviceContext), name);
+}
+
+bool CreateRenderWindow()
+{
+    if (viewer.mainWindow != nullptr) {
+        ShowStartupError("Window already exists.");
+        return false;
+    }
+
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    WNDCLASSA windowClass = {};
+    windowClass.style = CS_HREDRAW | CS_VREDRAW;
+    windowClass.lpfnWndProc = RenderWindowProc;
+    windowClass.hInstance = instance;
+    windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    windowClass.lpszClassName = productBanner;
+    if (RegisterClassA(&windowClass) == 0) {
+        ShowStartupError("WindowClass registration failed.");
+        return false;
+    }
+
+    RECT frame = {30, 30, 830, 630};
+    AdjustWindowRect(&frame, renderWindowStyle, FALSE);
+    viewer.mainWindow = CreateWindowExA(0, productBanner, productBanner, renderWindowStyle,
+                                        frame.left, frame.top, frame.right - frame.left,
+                                        frame.bottom - frame.top, nullptr, nullptr, instance,
+                                        nullptr);
+    if (viewer.mainWindow == nullptr) {
+        ShowStartupError("Window creation failed.");
+        return false;
+    }
+
+    viewer.deviceContext = GetDC(viewer.mainWindow);
+    if (viewer.deviceContext == nullptr) {
+        DestroyRenderWindow();
+        ShowStartupError("Could not get Device Context.");
+        return false;
+    }
+
+    PIXELFORMATDESCRIPTOR format = {};
+    format.nSize = sizeof(format);
+    format.nVersion = 1;
+    format.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
+    format.iPixelType = PFD_TYPE_RGBA;
+    format.cColorBits = 32;
+    format.cDepthBits = 24;
+    format.cStencilBits = 8;
+    format.iLayerType = PFD_MAIN_PLANE;
+    // A failure here is not detected: context creation then fails and reports.
+    int formatIndex = ChoosePixelFormat(viewer.deviceContext, &format);
+    DescribePixelFormat(viewer.deviceContext, formatIndex, sizeof(format), &format);
+    SetPixelFormat(viewer.deviceContext, formatIndex, &format);
+
+    viewer.renderContext = wglCreateContext(viewer.deviceContext);
+    if (viewer.renderContext == nullptr) {
+        DestroyRenderWindow();
+        ShowStartupError("Render context creation failed.");
+        return false;
+    }
+    wglMakeCurrent(viewer.deviceContext, viewer.renderContext);
+
+    InitRenderer();
+    // The first frame is drawn here, with every setting still zero.
+    ShowWindow(viewer.mainWindow, SW_SHOWNORMAL);
+    UpdateWindow(viewer.mainWindow);
+
+    viewer.anisoSupported = IsExtensionSupported("GL_EXT_texture_filter_anisotropic");
+    viewer.lodBiasSupported = IsExtensionSupported("GL_EXT_texture_lod_bias");
+
+    if (ResolveMultitexture("glActiveTexture", "glMultiTexCoord2d"))
+        return true;
+    ShowStartupError("Device doesn't support multitexturing core functionality.");
+    if (ResolveMultitexture("glActiveTextureARB", "glMultiTexCoord2dARB"))
+        return true;
+    ShowStartupError("Device doesn't support multitexturing extension functionality.");
+    DestroyRenderWindow();
+    return false;
+}
+
+void DestroyRenderWindow()
+{
+    glDeleteTextures(3, viewer.textureNames);
+    wglMakeCurrent(nullptr, nullptr);
+    wglDeleteContext(viewer.renderContext);
+    ReleaseDC(viewer.mainWindow, viewer.deviceContext);
+    DestroyWindow(viewer.mainWindow);
+    viewer.mainWindow = nullptr;
+    viewer.renderContext = nullptr;
+    viewer.deviceContext = nullptr;
+}
+
+LRESULT CALLBACK RenderWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return 0;
+    case WM_PAINT:
+        if (viewer.renderContext != nullptr) {
+            RenderScene();
+            ValidateRect(window, nullptr);
+        }
+        return 0;
+    default:
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+}

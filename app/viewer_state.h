@@ -1,0 +1,63 @@
+// The one record of the viewer's state: handles, driver capabilities,
+// texture names and every setting the panel exposes.
+#pragma once
+
+#include <windows.h>
+#include <GL/gl.h>
+
+enum MipmapMode : int {
+    Normal = 0,      // generated levels keep the image's colours
+    Tinted = 1,      // generated levels are blended half-and-half with the level colour
+    FullColored = 2  // generated levels are filled with the level colour
+};
+
+typedef void(APIENTRY* ActiveTextureProc)(GLenum unit);
+typedef void(APIENTRY* MultiTexCoord2dProc)(GLenum unit, GLdouble s, GLdouble t);
+
+enum TextureIndex { checkerTexture = 0, bitmapTexture = 1, whiteTexture = 2 };
+
+struct ViewerState {
+    // Handles and entry points
+    HWND mainWindow = nullptr;
+    HDC deviceContext = nullptr;
+    HGLRC renderContext = nullptr;
+    HWND settingsDialog = nullptr;
+    ActiveTextureProc pfnActiveTexture = nullptr;
+    MultiTexCoord2dProc pfnMultiTexCoord2d = nullptr;
+    GLuint textureNames[3] = {0, 0, 0};
+
+    // Capabilities, found once
+    bool anisoSupported = false;
+    bool lodBiasSupported = false;
+    int anisoSliderMax = 0;
+    double maxLodBias = 0.0;
+    int textureUnitCount = 0;
+
+    // Settings
+    int maxAnisotropy = 0;
+    double lodBias = 0.0;
+    GLenum minFilter = 0;
+    GLenum magFilter = 0;
+    int textureStage = 0;
+    bool useBitmap = false;
+    bool bitmapLoaded = false;
+    int checkerShift = 0;
+    MipmapMode mipmapMode = Normal;
+    bool scenePlane = false;
+    double planeDistance = 0.0;  // tenths of a world unit
+    double planeAngle = 0.0;     // degrees
+    int tunnelFaces = 0;
+    double sceneRotation = 0.0;    // degrees
+    double textureRotation = 0.0;  // degrees
+    double texScaleU = 0.0;
+    double texScaleV = 0.0;
+
+    // Settings panel bookkeeping
+    bool dialogCollapsed = false;
+    RECT dialogRect = {0, 0, 0, 0};
+
+    // BMP reader option
+    bool reportImageErrors = true;
+};
+
+extern ViewerState viewer;

@@ -1,0 +1,16 @@
+# Source lists shared by the product, the Windows tests and the native tests.
+
+# Code that needs neither Win32 nor OpenGL: also built and tested natively.
+set(PORTABLE_SOURCES
+    app/extension_words.cpp
+    textures/checker_texels.cpp
+)
+
+# Code on Win32, OpenGL and GLU.
+set(PLATFORM_SOURCES
+    app/viewer_state.cpp
+    app/render_window.cpp
+    textures/checker_texture.cpp
+    render/scene_renderer.cpp
+    ui/settings_panel.cpp
+)

@@ -1,0 +1,34 @@
+# The Windows program, and its tests under Wine when cross-compiling.
+
+add_library(quorvane_core STATIC ${PORTABLE_SOURCES} ${PLATFORM_SOURCES})
+target_include_directories(quorvane_core PUBLIC ${PROJECT_SOURCE_DIR})
+target_compile_definitions(quorvane_core PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX)
+target_link_libraries(quorvane_core PUBLIC comctl32 comdlg32 glu32 opengl32 gdi32 user32)
+
+add_executable(quorvane WIN32 app/main.cpp ui/settings.rc)
+target_link_libraries(quorvane PRIVATE quorvane_core)
+set_target_properties(quorvane PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+
+if(MINGW)
+    # The runtime is linked in, so the program needs no MinGW DLLs.
+    set(staticRuntime -static -static-libgcc -static-libstdc++)
+    target_link_options(quorvane PRIVATE ${staticRuntime})
+endif()
+
+if(QUORVANE_TESTS AND CMAKE_CROSSCOMPILING)
+    enable_testing()
+    set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
+    set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+    add_subdirectory(${GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+
+    # All Windows cases in one process: Wine costs a second per start.
+    file(GLOB wineTestSources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/wine/*.cpp)
+    add_executable(quorvane_wine_tests ${wineTestSources} ui/settings.rc)
+    target_include_directories(quorvane_wine_tests PRIVATE ${PROJECT_SOURCE_DIR}/tests)
+    target_link_libraries(quorvane_wine_tests PRIVATE quorvane_core gtest)
+    target_link_options(quorvane_wine_tests PRIVATE ${staticRuntime})
+    set_target_properties(quorvane_wine_tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+    add_dependencies(quorvane_wine_tests quorvane)
+    add_test(NAME wine_tests COMMAND quorvane_wine_tests)
+    set_tests_properties(wine_tests PROPERTIES TIMEOUT 900)
+endif()

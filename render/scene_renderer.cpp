@@ -1,0 +1,124 @@
+#include "render/scene_renderer.h"
+
+#include <cmath>
+#include <cstdint>
+
+#include <GL/glu.h>
+
+#include "app/viewer_state.h"
+#include "render/gl_constants.h"
+#include "textures/checker_texture.h"
+
+namespace {
+
+// pi rounded to single precision, widened to double.
+const double singlePi = 3.1415927410125732;
+const double tunnelLength = 21.0;
+const double planeHalfSide = 25.0;
+const double tunnelTextureShift = -9.25;
+
+// The same texture coordinate on every counted unit.
+void TexCoordAllUnits(double s, double t)
+{
+    for (int i = 0; i < viewer.textureUnitCount; ++i)
+        viewer.pfnMultiTexCoord2d(GL_TEXTURE0 + i, s, t);
+}
+
+void DrawPlane()
+{
+    const double u = viewer.texScaleU;
+    const double v = viewer.texScaleV;
+    glTranslated(0.0, 0.0, viewer.planeDistance * -0.1);
+    glRotated(viewer.planeAngle, -1.0, 0.0, 0.0);
+    glBegin(GL_QUADS);
+    TexCoordAllUnits(u, v);
+    glVertex3d(planeHalfSide, planeHalfSide, 0.0);
+    TexCoordAllUnits(u, -v);
+    glVertex3d(planeHalfSide, -planeHalfSide, 0.0);
+    TexCoordAllUnits(-u, -v);
+    glVertex3d(-planeHalfSide, -planeHalfSide, 0.0);
+    TexCoordAllUnits(-u, v);
+    glVertex3d(-planeHalfSide, planeHalfSide, 0.0);
+}
+
+void DrawTunnel()
+{
+    glBegin(GL_QUAD_STRIP);
+    const int faces = viewer.tunnelFaces;
+    // With no faces only the first pair is drawn, so the step is never used.
+    const double step = faces > 0 ? 2.0 / static_cast<double>(faces) : 0.0;
+    double d = 0.0;
+    for (int pair = 0; pair <= faces; ++pair) {
+        const double angle = d * singlePi;
+        const double x = std::sin(angle);
+        const double y = std::cos(angle);
+        TexCoordAllUnits(viewer.texScaleU, viewer.texScaleV * d);
+        glVertex3d(x, y, 0.0);
+        TexCoordAllUnits(-viewer.texScaleU, viewer.texScaleV * d);
+        glVertex3d(x, y, -tunnelLength);
+        d += step;
+    }
+}
+
+}  // namespace
+
+bool InitRenderer()
+{
+    glClearColor(0.2f, 0.2f, 0.2f, 0.0f);
+    glFrontFace(GL_CCW);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(80.0, 1.3333330154418945, 0.5, 60.0);
+    glViewport(0, 0, 800, 600);
+    glGenTextures(3, viewer.textureNames);
+
+    const uint32_t opaqueWhite = 0xFFFFFFFFu;
+    glBindTexture(GL_TEXTURE_2D, viewer.textureNames[whiteTexture]);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, 1, 1, 0, GL_RGBA, GL_UNSIGNED_INT_8_8_8_8,
+                 &opaqueWhite);
+
+    // Leaves the checkerboard bound, so its filters are set without rebinding.
+    BuildCheckerTexture();
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
+    glEnable(GL_TEXTURE_2D);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+    return true;
+}
+
+void BindTextureStages()
+{
+    for (int i = 0; i < viewer.textureUnitCount; ++i) {
+        viewer.pfnActiveTexture(GL_TEXTURE0 + i);
+        glEnable(GL_TEXTURE_2D);
+        glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, i == 0 ? GL_REPLACE : GL_MODULATE);
+        glBindTexture(GL_TEXTURE_2D, viewer.textureNames[whiteTexture]);
+    }
+    viewer.pfnActiveTexture(GL_TEXTURE0 + viewer.textureStage);
+    glBindTexture(GL_TEXTURE_2D,
+                  viewer.textureNames[viewer.useBitmap ? bitmapTexture : checkerTexture]);
+}
+
+void RenderScene()
+{
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+
+    // Acts on the active unit only, which carries the test texture.
+    glMatrixMode(GL_TEXTURE);
+    glLoadIdentity();
+    glRotated(viewer.textureRotation, 0.0, 0.0, 1.0);
+    if (!viewer.scenePlane)
+        glTranslated(tunnelTextureShift, 0.0, 0.0);
+
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glRotated(viewer.sceneRotation, 0.0, 0.0, 1.0);
+    if (viewer.scenePlane)
+        DrawPlane();
+    else
+        DrawTunnel();
+    glEnd();
+    glFlush();
+    SwapBuffers(viewer.deviceContext);
+}

@@ -1,0 +1,92 @@
+#include "wine/support.h"
+
+#include <gtest/gtest.h>
+
+#include "app/render_window.h"
+#include "app/viewer_state.h"
+
+namespace {
+
+MessageBoxCatcher* activeCatcher = nullptr;
+
+// A message box is a dialog whose text static has the id 0xFFFF.
+LRESULT CALLBACK CatchBoxHook(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (code == HCBT_ACTIVATE && activeCatcher != nullptr) {
+        HWND box = reinterpret_cast<HWND>(wParam);
+        char className[64] = {};
+        GetClassNameA(box, className, sizeof(className));
+        if (std::string(className) == "#32770" && GetDlgItem(box, 0xFFFF) != nullptr) {
+            char text[1024] = {};
+            char caption[256] = {};
+            GetDlgItemTextA(box, 0xFFFF, text, sizeof(text));
+            GetWindowTextA(box, caption, sizeof(caption));
+            activeCatcher->boxes.push_back({text, caption, GetWindow(box, GW_OWNER)});
+            PostMessageA(box, WM_COMMAND, IDOK, 0);
+        }
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+}  // namespace
+
+MessageBoxCatcher::MessageBoxCatcher()
+{
+    activeCatcher = this;
+    hook = SetWindowsHookExA(WH_CBT, CatchBoxHook, nullptr, GetCurrentThreadId());
+}
+
+MessageBoxCatcher::~MessageBoxCatcher()
+{
+    UnhookWindowsHookEx(hook);
+    activeCatcher = nullptr;
+}
+
+std::vector<std::string> BoxTexts(const MessageBoxCatcher& catcher)
+{
+    std::vector<std::string> texts;
+    for (const CaughtBox& box : catcher.boxes)
+        texts.push_back(box.text);
+    return texts;
+}
+
+void ResetViewerState()
+{
+    viewer = ViewerState{};
+}
+
+void OpenRenderWindow()
+{
+    ResetViewerState();
+    MessageBoxCatcher catcher;
+    ASSERT_TRUE(CreateRenderWindow());
+    ASSERT_TRUE(catcher.boxes.empty());
+    PumpMessages();
+}
+
+void CloseRenderWindow()
+{
+    if (viewer.mainWindow != nullptr)
+        DestroyRenderWindow();
+    UnregisterClassA(productBanner, GetModuleHandleA(nullptr));
+    PumpMessages();
+}
+
+void PumpMessages()
+{
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT)
+            continue;
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+}
+
+std::string TestDirectory()
+{
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string directory(path);
+    return directory.substr(0, directory.find_last_of("\\/") + 1);
+}

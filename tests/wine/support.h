@@ -1,0 +1,44 @@
+// Helpers shared by the tests that run under Wine.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+// A message box seen and dismissed by the catcher.
+struct CaughtBox {
+    std::string text;
+    std::string caption;
+    HWND owner;
+};
+
+// While one of these lives, every message box raised on this thread is
+// recorded and closed with its OK button before it can block the test.
+struct MessageBoxCatcher {
+    MessageBoxCatcher();
+    ~MessageBoxCatcher();
+    MessageBoxCatcher(const MessageBoxCatcher&) = delete;
+    MessageBoxCatcher& operator=(const MessageBoxCatcher&) = delete;
+    std::vector<CaughtBox> boxes;
+    HHOOK hook;
+};
+
+// Texts of the caught boxes, in order.
+std::vector<std::string> BoxTexts(const MessageBoxCatcher& catcher);
+
+// Puts the viewer state back to its process start values.
+void ResetViewerState();
+
+// A fresh viewer state and a render window with its context; asserts success.
+void OpenRenderWindow();
+
+// Releases the window, unregisters its class so the next test can register it
+// again, and drops the quit message that the window's destruction posts.
+void CloseRenderWindow();
+
+// Dispatches every queued message of this thread (a WM_QUIT is dropped).
+void PumpMessages();
+
+// Directory of the test executable, with a trailing backslash.
+std::string TestDirectory();
