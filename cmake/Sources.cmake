@@ -4,6 +4,9 @@
 set(PORTABLE_SOURCES
     app/extension_words.cpp
     textures/checker_texels.cpp
+    textures/dib_header.cpp
+    textures/bitmap_levels.cpp
+    ui/settings_values.cpp
 )
 
 # Code on Win32, OpenGL and GLU.
@@ -11,6 +14,8 @@ set(PLATFORM_SOURCES
     app/viewer_state.cpp
     app/render_window.cpp
     textures/checker_texture.cpp
+    textures/dib_reader.cpp
+    textures/bitmap_texture.cpp
     render/scene_renderer.cpp
     ui/settings_panel.cpp
 )

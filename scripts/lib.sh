@@ -2,6 +2,8 @@
 # private headless Wine. Meant to be sourced.
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+# Builds go to build/ unless QUORVANE_BUILD_DIR names another folder.
+buildDir=${QUORVANE_BUILD_DIR:-$root/build}
 
 packages=(
     cmake make g++ clang libclang-rt-14-dev googletest
@@ -31,18 +33,18 @@ EnsurePackages() {
 BuildAll() {
     local jobs
     jobs=$(nproc)
-    cmake -S "$root" -B "$root/build/native" -DCMAKE_C_COMPILER=clang \
+    cmake -S "$root" -B "$buildDir/native" -DCMAKE_C_COMPILER=clang \
         -DCMAKE_CXX_COMPILER=clang++ >/dev/null
-    cmake --build "$root/build/native" -j "$jobs"
+    cmake --build "$buildDir/native" -j "$jobs"
     BuildWindows
     # One ctest run from build/ covers both trees.
-    printf 'subdirs("native")\nsubdirs("win")\n' >"$root/build/CTestTestfile.cmake"
+    printf 'subdirs("native")\nsubdirs("win")\n' >"$buildDir/CTestTestfile.cmake"
 }
 
 BuildWindows() {
-    cmake -S "$root" -B "$root/build/win" \
+    cmake -S "$root" -B "$buildDir/win" \
         -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" >/dev/null
-    cmake --build "$root/build/win" -j "$(nproc)"
+    cmake --build "$buildDir/win" -j "$(nproc)"
 }
 
 # Starts a private Xvfb on a free display and a throwaway Wine prefix with a

@@ -1,0 +1,1 @@
+#include "textures/bitmap_levels.h"

@@ -1,0 +1,6 @@
+#include "textures/bitmap_texture.h"
+
+bool LoadBitmapTexture(const char*)
+{
+    return false;
+}

@@ -1,0 +1,1 @@
+#include "textures/dib_header.h"
