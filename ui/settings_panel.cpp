@@ -366,14 +366,15 @@ void ToggleRollUp(HWND panel)
 {
     if (!viewer.dialogCollapsed) {
         GetWindowRect(panel, &viewer.dialogRect);
-        // The height of the caption and frame alone, from the system metrics
-        // for this style: a height the window manager has to raise is not
+        // Keep exactly the caption bar and frame: the window's height less its
+        // client area. A height the window manager is left to raise is not
         // raised everywhere, and a panel 0 pixels high could not come back.
-        RECT frame = {0, 0, 0, 0};
-        AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongA(panel, GWL_STYLE)), FALSE,
-                           static_cast<DWORD>(GetWindowLongA(panel, GWL_EXSTYLE)));
+        RECT client;
+        GetClientRect(panel, &client);
+        const int frameHeight =
+            viewer.dialogRect.bottom - viewer.dialogRect.top - (client.bottom - client.top);
         SetWindowPos(panel, nullptr, 0, 0, viewer.dialogRect.right - viewer.dialogRect.left,
-                     frame.bottom - frame.top, SWP_NOMOVE | SWP_NOZORDER);
+                     frameHeight, SWP_NOMOVE | SWP_NOZORDER);
         viewer.dialogCollapsed = true;
     } else {
         SetWindowPos(panel, nullptr, 0, 0, viewer.dialogRect.right - viewer.dialogRect.left,

@@ -1,0 +1,27 @@
+// The settings panel under test: a render window plus the real dialog.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+// Creates the render window and the panel from the template, shows it and lets
+// its first paints settle; asserts success. Counts texture-coordinate calls.
+void OpenPanel();
+
+// Destroys the panel and the render window.
+void ClosePanel();
+
+extern HWND testPanel;
+
+// Dispatches queued messages the way the program's loop does, through
+// IsDialogMessageA for the panel first.
+void PumpPanelMessages();
+
+// Frames drawn since the last call (counted through the texture-coordinate
+// entry point, which every frame with faces calls).
+int TakeFrameCount();
+
+std::string ItemText(int id);
+bool IsChecked(int id);
+HWND Item(int id);
