@@ -1,9 +1,18 @@
-// The real program, started as a user starts it.
+// The real program, started as a user starts it and driven from this process
+// by window messages, with screenshots of what a user sees.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <set>
 #include <string>
+#include <vector>
 
 #include "app/render_window.h"
+#include "ui/resource.h"
 #include "wine/support.h"
 
 namespace {
@@ -19,34 +28,256 @@ HWND WaitForWindow(const char* className, const char* caption, DWORD timeoutMs)
     return nullptr;
 }
 
-TEST(Program, StartsWithRenderWindowAndPanelAndExitsZeroWhenClosed)
+std::string WindowText(HWND window)
+{
+    char text[512] = {};
+    GetWindowTextA(window, text, sizeof(text));
+    return text;
+}
+
+// Waits until a control of the panel shows the wanted text. The control is
+// looked up each time: the panel is found by caption while it may still be
+// making its controls.
+bool WaitForText(HWND panel, int id, const std::string& wanted, DWORD timeoutMs)
+{
+    for (DWORD waited = 0; waited < timeoutMs; waited += 50) {
+        HWND control = GetDlgItem(panel, id);
+        if (control != nullptr && WindowText(control) == wanted)
+            return true;
+        Sleep(50);
+    }
+    return false;
+}
+
+// The settled start-up state: the three sliders' first values have arrived.
+bool WaitForSettledPanel(HWND panel)
+{
+    return WaitForText(panel, IDC_FACES_LABEL, "200", 15000) &&
+           WaitForText(panel, IDC_CHECKER_LABEL, "8", 15000) &&
+           WaitForText(panel, IDC_DISTANCE_LABEL, "2.0", 15000);
+}
+
+// The Unix path of a Windows path on the Z: drive.
+std::string UnixPath(std::string path)
+{
+    if (path.size() > 2 && path[1] == ':')
+        path = path.substr(2);
+    for (char& c : path)
+        if (c == '\\')
+            c = '/';
+    return path;
+}
+
+struct Screenshot {
+    int width = 0;
+    int height = 0;
+    std::vector<unsigned char> rgb;  // rows top first
+    unsigned char* At(int x, int y) { return &rgb[(static_cast<size_t>(y) * width + x) * 3]; }
+};
+
+// Screenshots come from the X server with ImageMagick's import, which Wine
+// starts as a Unix process. A PNG of the given area is kept beside the test
+// program for people; the PPM of the whole screen is read back here.
+bool TakeScreenshot(const std::string& name, const RECT& area, Screenshot& shot)
+{
+    const std::string directory = TestDirectory() + "screenshots\\";
+    CreateDirectoryA(directory.c_str(), nullptr);
+    const std::string ppm = directory + name + ".ppm";
+    DeleteFileA(ppm.c_str());
+    const std::string unixDirectory = UnixPath(directory);
+    char crop[64];
+    std::snprintf(crop, sizeof(crop), "%ldx%ld+%ld+%ld", area.right - area.left,
+                  area.bottom - area.top, area.left, area.top);
+    // Written under another name and renamed, so a file that exists is whole.
+    std::string command = "/bin/sh -c \"import -window root -depth 8 " + unixDirectory + name +
+                          ".tmp.ppm && convert " + unixDirectory + name + ".tmp.ppm -crop " +
+                          crop + " +repage " + unixDirectory + name + ".png && mv " +
+                          unixDirectory + name + ".tmp.ppm " + unixDirectory + name + ".ppm\"";
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process)) {
+        ADD_FAILURE() << "cannot start " << command << ": error " << GetLastError();
+        return false;
+    }
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    for (int waited = 0; GetFileAttributesA(ppm.c_str()) == INVALID_FILE_ATTRIBUTES; waited += 100) {
+        if (waited > 30000) {
+            ADD_FAILURE() << "no screenshot after 30 s: " << command;
+            return false;
+        }
+        Sleep(100);
+    }
+    std::ifstream file(ppm, std::ios::binary);
+    std::string magic;
+    int maxValue = 0;
+    file >> magic >> shot.width >> shot.height >> maxValue;
+    file.get();
+    if (magic != "P6" || maxValue != 255) {
+        ADD_FAILURE() << "unexpected PPM header " << magic << " " << maxValue;
+        return false;
+    }
+    shot.rgb.resize(static_cast<size_t>(shot.width) * shot.height * 3);
+    file.read(reinterpret_cast<char*>(shot.rgb.data()), static_cast<std::streamsize>(shot.rgb.size()));
+    return static_cast<bool>(file);
+}
+
+struct ClientColours {
+    std::set<unsigned> all;
+    size_t tinted = 0;  // pixels whose channels differ clearly
+    size_t pixels = 0;
+};
+
+// Colours inside the render window's client area on the screenshot.
+ClientColours ClientAreaColours(HWND renderWindow, Screenshot& shot)
+{
+    POINT origin = {0, 0};
+    ClientToScreen(renderWindow, &origin);
+    ClientColours colours;
+    for (int y = origin.y; y < origin.y + 600 && y < shot.height; y += 2)
+        for (int x = origin.x; x < origin.x + 800 && x < shot.width; x += 2) {
+            const unsigned char* p = shot.At(x, y);
+            colours.all.insert(p[0] << 16 | p[1] << 8 | p[2]);
+            colours.tinted += std::abs(p[0] - p[1]) > 40 || std::abs(p[1] - p[2]) > 40;
+            ++colours.pixels;
+        }
+    return colours;
+}
+
+DWORD CloseProgram(struct RunningProgram& program);
+
+// The program under test; closed when the test ends, however it ends.
+struct RunningProgram {
+    PROCESS_INFORMATION process = {};
+    HWND renderWindow = nullptr;
+    HWND panel = nullptr;
+    ~RunningProgram()
+    {
+        if (process.hProcess != nullptr)
+            CloseProgram(*this);
+    }
+};
+
+void StartProgram(RunningProgram& program)
 {
     std::string command = "\"" + TestDirectory() + "quorvane.exe\"";
     STARTUPINFOA startup = {};
     startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process = {};
     ASSERT_TRUE(CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr,
-                               nullptr, &startup, &process))
+                               nullptr, &startup, &program.process))
         << command;
+    program.renderWindow = WaitForWindow(productBanner, productBanner, 30000);
+    ASSERT_NE(nullptr, program.renderWindow);
+    program.panel = WaitForWindow("#32770", "Settings", 30000);
+    ASSERT_NE(nullptr, program.panel);
+    // The render window is the only way to end the program: close it on any
+    // failure from here on.
+}
 
-    HWND renderWindow = WaitForWindow(productBanner, productBanner, 30000);
-    ASSERT_NE(nullptr, renderWindow);
-    HWND panel = WaitForWindow("#32770", "Settings", 30000);
-    ASSERT_NE(nullptr, panel);
-    EXPECT_EQ(renderWindow, GetWindow(panel, GW_OWNER));
+// Closes the render window as a user does and returns the exit code.
+DWORD CloseProgram(RunningProgram& program)
+{
+    PostMessageA(program.renderWindow, WM_CLOSE, 0, 0);
+    DWORD exitCode = 1234;
+    if (WaitForSingleObject(program.process.hProcess, 30000) == WAIT_OBJECT_0)
+        GetExitCodeProcess(program.process.hProcess, &exitCode);
+    else
+        TerminateProcess(program.process.hProcess, 99);
+    CloseHandle(program.process.hThread);
+    CloseHandle(program.process.hProcess);
+    program.process = PROCESS_INFORMATION{};
+    return exitCode;
+}
+
+RECT BothWindows(const RunningProgram& program)
+{
+    RECT render, panel, both;
+    GetWindowRect(program.renderWindow, &render);
+    GetWindowRect(program.panel, &panel);
+    UnionRect(&both, &render, &panel);
+    InflateRect(&both, 4, 4);
+    if (both.left < 0)
+        both.left = 0;
+    if (both.top < 0)
+        both.top = 0;
+    return both;
+}
+
+void ClickRadio(HWND panel, int id)
+{
+    SendMessageA(GetDlgItem(panel, id), BM_CLICK, 0, 0);
+}
+
+TEST(Program, StartsSettlesAndExitsZeroWhenClosed)
+{
+    RunningProgram program;
+    ASSERT_NO_FATAL_FAILURE(StartProgram(program));
+    EXPECT_EQ(program.renderWindow, GetWindow(program.panel, GW_OWNER));
     RECT client;
-    GetClientRect(renderWindow, &client);
+    GetClientRect(program.renderWindow, &client);
     EXPECT_EQ(800, client.right);
     EXPECT_EQ(600, client.bottom);
+    // The sliders' first notifications bring the working defaults.
+    EXPECT_TRUE(WaitForSettledPanel(program.panel));
+    EXPECT_EQ("10.5", WindowText(GetDlgItem(program.panel, IDC_REPEAT_U_LABEL)));
 
-    PostMessageA(renderWindow, WM_CLOSE, 0, 0);
-    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process.hProcess, 30000));
-    DWORD exitCode = 1234;
-    GetExitCodeProcess(process.hProcess, &exitCode);
-    EXPECT_EQ(0u, exitCode);
+    HWND panel = program.panel;
+    EXPECT_EQ(0u, CloseProgram(program));
     EXPECT_FALSE(IsWindow(panel));
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+}
+
+TEST(Program, ScreensShowTunnelPlaneAndLevelColours)
+{
+    RunningProgram program;
+    ASSERT_NO_FATAL_FAILURE(StartProgram(program));
+    ASSERT_TRUE(WaitForSettledPanel(program.panel));
+    Sleep(300);  // let the last frame reach the screen
+    const RECT area = BothWindows(program);
+
+    Screenshot shot;
+    ASSERT_TRUE(TakeScreenshot("tunnel-tinted", area, shot));
+    ClientColours tunnel = ClientAreaColours(program.renderWindow, shot);
+    EXPECT_GT(tunnel.tinted, tunnel.pixels / 3) << "the tinted levels fill the tunnel";
+    EXPECT_GT(tunnel.all.size(), 200u);
+
+    ClickRadio(program.panel, IDC_PLANE_RADIO);
+    SendMessageA(program.panel, WM_HSCROLL, MAKEWPARAM(SB_THUMBTRACK, 75),
+                 reinterpret_cast<LPARAM>(GetDlgItem(program.panel, IDC_PLANE_ANGLE_SCROLL)));
+    Sleep(300);
+    ASSERT_TRUE(TakeScreenshot("plane-tilted", area, shot));
+    POINT origin = {0, 0};
+    ClientToScreen(program.renderWindow, &origin);
+    const unsigned char* top = shot.At(origin.x + 400, origin.y + 5);
+    EXPECT_EQ(51, top[0]) << "the tilted plane leaves the grey clear colour at the top";
+    EXPECT_EQ(51, top[1]);
+    EXPECT_EQ(51, top[2]);
+    const unsigned char* lower = shot.At(origin.x + 400, origin.y + 400);
+    EXPECT_FALSE(lower[0] == 51 && lower[1] == 51 && lower[2] == 51);
+
+    ClickRadio(program.panel, IDC_TUNNEL_RADIO);
+    ClickRadio(program.panel, IDC_MIPMAP_FULL_RADIO);
+    HWND minList = GetDlgItem(program.panel, IDC_MIN_FILTER_LIST);
+    SendMessageA(minList, CB_SETCURSEL, 2, 0);  // NEAREST_MIPMAP_NEAREST
+    SendMessageA(program.panel, WM_COMMAND, MAKEWPARAM(IDC_MIN_FILTER_LIST, CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(minList));
+    HWND magList = GetDlgItem(program.panel, IDC_MAG_FILTER_LIST);
+    SendMessageA(magList, CB_SETCURSEL, 0, 0);  // NEAREST: no blend of black and white
+    SendMessageA(program.panel, WM_COMMAND, MAKEWPARAM(IDC_MAG_FILTER_LIST, CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(magList));
+    Sleep(300);
+    ASSERT_TRUE(TakeScreenshot("tunnel-full-colored", area, shot));
+    ClientColours flat = ClientAreaColours(program.renderWindow, shot);
+    const std::set<unsigned> levelColours = {0xFE0000, 0x00FE00, 0x0000FE, 0xFE00FE,
+                                             0x00FEFE, 0xFEFE00, 0x000000, 0xFEFEFE, 0x333333};
+    size_t other = 0;
+    for (unsigned colour : flat.all)
+        other += levelColours.count(colour) == 0;
+    EXPECT_EQ(0u, other) << "with nearest mipmaps every pixel is one level's colour";
+    EXPECT_GE(flat.all.size(), 6u);
+
+    EXPECT_EQ(0u, CloseProgram(program));
 }
 
 }  // namespace
