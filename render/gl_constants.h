@@ -2,6 +2,8 @@
 // at 1.1 and ships no glext.h, so they are spelled out here once.
 #pragma once
 
+// Windows' gl.h needs windows.h first.
+#include <windows.h>
 #include <GL/gl.h>
 
 #ifndef GL_UNSIGNED_INT_8_8_8_8

@@ -3,9 +3,10 @@
 #include <cmath>
 #include <cstdint>
 
+#include "app/viewer_state.h"
+
 #include <GL/glu.h>
 
-#include "app/viewer_state.h"
 #include "render/gl_constants.h"
 #include "textures/checker_texture.h"
 

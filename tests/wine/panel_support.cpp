@@ -85,3 +85,61 @@ HWND Item(int id)
 {
     return GetDlgItem(testPanel, id);
 }
+
+namespace {
+
+FileDialogAnswerer* activeAnswerer = nullptr;
+HWND pendingFileDialog = nullptr;
+
+// Runs inside the file dialog's own modal loop.
+void CALLBACK AnswerFileDialog(HWND, UINT, UINT_PTR timer, DWORD)
+{
+    KillTimer(nullptr, timer);
+    HWND dialog = pendingFileDialog;
+    pendingFileDialog = nullptr;
+    if (dialog == nullptr || activeAnswerer == nullptr)
+        return;
+    if (activeAnswerer->path.empty()) {
+        PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+        return;
+    }
+    // The file-name box is a combo box (cmb13) in the explorer-style dialog
+    // and an edit control (edt1) in the old one.
+    HWND nameBox = GetDlgItem(dialog, 0x47C);
+    if (nameBox == nullptr)
+        nameBox = GetDlgItem(dialog, 0x480);
+    SetWindowTextA(nameBox, activeAnswerer->path.c_str());
+    PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+}
+
+LRESULT CALLBACK WatchFileDialogs(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (code == HCBT_ACTIVATE && activeAnswerer != nullptr) {
+        HWND window = reinterpret_cast<HWND>(wParam);
+        char className[64] = {};
+        GetClassNameA(window, className, sizeof(className));
+        // Message boxes (text static 0xFFFF) are left to the box catcher.
+        if (std::string(className) == "#32770" && GetDlgItem(window, 0xFFFF) == nullptr &&
+            window != testPanel && GetWindow(window, GW_OWNER) != nullptr) {
+            ++activeAnswerer->dialogsSeen;
+            activeAnswerer->owner = GetWindow(window, GW_OWNER);
+            pendingFileDialog = window;
+            SetTimer(nullptr, 0, 200, AnswerFileDialog);
+        }
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+}  // namespace
+
+FileDialogAnswerer::FileDialogAnswerer(const std::string& answer) : path(answer)
+{
+    activeAnswerer = this;
+    hook = SetWindowsHookExA(WH_CBT, WatchFileDialogs, nullptr, GetCurrentThreadId());
+}
+
+FileDialogAnswerer::~FileDialogAnswerer()
+{
+    UnhookWindowsHookEx(hook);
+    activeAnswerer = nullptr;
+}

@@ -25,3 +25,17 @@ int TakeFrameCount();
 std::string ItemText(int id);
 bool IsChecked(int id);
 HWND Item(int id);
+
+// While one of these lives, each open-file dialog raised on this thread is
+// answered once it is up: with `path` typed into its file-name box and OK, or
+// with Cancel when `path` is empty.
+struct FileDialogAnswerer {
+    explicit FileDialogAnswerer(const std::string& path);
+    ~FileDialogAnswerer();
+    FileDialogAnswerer(const FileDialogAnswerer&) = delete;
+    FileDialogAnswerer& operator=(const FileDialogAnswerer&) = delete;
+    std::string path;
+    int dialogsSeen = 0;
+    HWND owner = nullptr;
+    HHOOK hook = nullptr;
+};
