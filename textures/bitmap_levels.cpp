@@ -1,1 +1,79 @@
 #include "textures/bitmap_levels.h"
+
+#include <cstddef>
+#include <cstring>
+
+namespace {
+
+const int tintCount = 6;
+
+// The checkerboard's cycle of level colours, at 255.
+const unsigned char levelTints[tintCount][3] = {
+    {255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 0, 255}, {0, 255, 255}, {255, 255, 0},
+};
+
+const int largestSide = 1 << 30;
+
+// Start at 1 and double while below the side.
+int PowerOfTwoAtLeast(int side)
+{
+    int power = 1;
+    while (power < side)
+        power *= 2;
+    return power;
+}
+
+int NextLevelSide(int side)
+{
+    return side / 2 > 1 ? side / 2 : 1;
+}
+
+}  // namespace
+
+int BitmapLevelSizes(int pictureWidth, int pictureHeight, BitmapLevelSize sizes[maxBitmapLevels])
+{
+    if (pictureWidth <= 0 || pictureHeight <= 0 || pictureWidth > largestSide ||
+        pictureHeight > largestSide)
+        return 0;
+    int width = PowerOfTwoAtLeast(pictureWidth);
+    int height = PowerOfTwoAtLeast(pictureHeight);
+    int count = 0;
+    for (;;) {
+        sizes[count++] = {width, height};
+        if (width == 1 && height == 1)
+            return count;
+        width = NextLevelSide(width);
+        height = NextLevelSide(height);
+    }
+}
+
+int BitmapTintIndex(int level)
+{
+    return (level - 1) % tintCount;
+}
+
+const unsigned char* BitmapLevelTint(int level)
+{
+    return levelTints[BitmapTintIndex(level)];
+}
+
+void BlendHalf(unsigned char* texel, const unsigned char* tint)
+{
+    for (int c = 0; c < 3; ++c)
+        texel[c] = static_cast<unsigned char>((texel[c] >> 1) + (tint[c] >> 1));
+}
+
+void ColorBitmapLevel(unsigned char* texels, int width, int height, int level, int mipmapMode)
+{
+    if (level < 1 || (mipmapMode != 1 && mipmapMode != 2))
+        return;
+    const unsigned char* tint = BitmapLevelTint(level);
+    const size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);
+    for (size_t i = 0; i < count; ++i) {
+        unsigned char* texel = texels + 3 * i;
+        if (mipmapMode == 1)
+            BlendHalf(texel, tint);
+        else
+            std::memcpy(texel, tint, 3);
+    }
+}

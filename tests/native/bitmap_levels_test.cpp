@@ -1,0 +1,121 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "textures/bitmap_levels.h"
+
+namespace {
+
+std::string Chain(int width, int height)
+{
+    BitmapLevelSize sizes[maxBitmapLevels];
+    const int count = BitmapLevelSizes(width, height, sizes);
+    std::string text;
+    for (int i = 0; i < count; ++i)
+        text += (i ? " " : "") + std::to_string(sizes[i].width) + "x" + std::to_string(sizes[i].height);
+    return text;
+}
+
+TEST(BitmapLevelSizes, ChainsRunFromPowerOfTwoSidesDownToOneByOne)
+{
+    struct Case {
+        int width, height;
+        const char* chain;
+    };
+    const Case cases[] = {
+        {256, 256, "256x256 128x128 64x64 32x32 16x16 8x8 4x4 2x2 1x1"},
+        {300, 200, "512x256 256x128 128x64 64x32 32x16 16x8 8x4 4x2 2x1 1x1"},
+        {512, 1, "512x1 256x1 128x1 64x1 32x1 16x1 8x1 4x1 2x1 1x1"},
+        {1, 1, "1x1"},
+        {3, 3, "4x4 2x2 1x1"},
+        {5, 7, "8x8 4x4 2x2 1x1"},
+        {257, 2, "512x2 256x1 128x1 64x1 32x1 16x1 8x1 4x1 2x1 1x1"},
+        {1, 4, "1x4 1x2 1x1"},
+        {2, 1, "2x1 1x1"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(c.chain, Chain(c.width, c.height)) << c.width << " x " << c.height;
+}
+
+TEST(BitmapLevelSizes, LargestSidesFillTheTableAndLargerOnesAreRefused)
+{
+    BitmapLevelSize sizes[maxBitmapLevels];
+    EXPECT_EQ(31, BitmapLevelSizes(1 << 30, 1, sizes));
+    EXPECT_EQ(1 << 30, sizes[0].width);
+    EXPECT_EQ(1, sizes[30].width);
+    EXPECT_EQ(31, BitmapLevelSizes((1 << 29) + 1, 3, sizes));
+    EXPECT_EQ(0, BitmapLevelSizes((1 << 30) + 1, 1, sizes));
+    EXPECT_EQ(0, BitmapLevelSizes(0x7FFFFFFF, 1, sizes));
+    EXPECT_EQ(0, BitmapLevelSizes(0, 5, sizes));
+    EXPECT_EQ(0, BitmapLevelSizes(5, -1, sizes));
+}
+
+TEST(BlendHalf, HalvesBothBeforeAdding)
+{
+    struct Case {
+        unsigned char texel, tint, result;
+    };
+    const Case cases[] = {{255, 255, 254}, {1, 1, 0}, {200, 0, 100}, {201, 255, 227}, {0, 255, 127}};
+    for (const Case& c : cases) {
+        unsigned char texel[3] = {c.texel, 0, c.texel};
+        const unsigned char tint[3] = {c.tint, c.tint, 0};
+        BlendHalf(texel, tint);
+        EXPECT_EQ(c.result, texel[0]) << int(c.texel) << " with " << int(c.tint);
+        EXPECT_EQ(c.tint >> 1, texel[1]);
+        EXPECT_EQ(c.texel >> 1, texel[2]);
+    }
+}
+
+TEST(BitmapLevelTint, CyclesThroughSixColoursFromLevelOne)
+{
+    const std::vector<std::vector<int>> colours = {
+        {255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 0, 255}, {0, 255, 255}, {255, 255, 0}};
+    for (int level = 1; level <= 20; ++level) {
+        EXPECT_EQ((level - 1) % 6, BitmapTintIndex(level)) << level;
+        const unsigned char* t = BitmapLevelTint(level);
+        EXPECT_EQ(colours[(level - 1) % 6], (std::vector<int>{t[0], t[1], t[2]})) << level;
+    }
+    EXPECT_EQ(0, BitmapTintIndex(7));
+    EXPECT_EQ(2, BitmapTintIndex(9));  // the 1 x 1 level of a 300 x 200 picture is blue
+    EXPECT_EQ(5, BitmapTintIndex(12));
+}
+
+// A 3 x 2 level of white, black and grey texels, coloured in each mode.
+TEST(ColorBitmapLevel, ColoursEveryTexelOfLevelsAboveTheBase)
+{
+    const std::vector<unsigned char> scaled = {255, 255, 255, 0, 0, 0, 128, 64, 32,
+                                               255, 255, 255, 0, 0, 0, 128, 64, 32};
+    struct Case {
+        int level, mode;
+        std::vector<unsigned char> first3;  // white, black, grey after colouring
+    };
+    const Case cases[] = {
+        {0, 1, {255, 255, 255, 0, 0, 0, 128, 64, 32}},      // level 0 never
+        {0, 2, {255, 255, 255, 0, 0, 0, 128, 64, 32}},
+        {3, 0, {255, 255, 255, 0, 0, 0, 128, 64, 32}},      // Normal
+        {1, 1, {254, 127, 127, 127, 0, 0, 191, 32, 16}},    // Tinted red
+        {8, 1, {127, 254, 127, 0, 127, 0, 64, 159, 16}},    // Tinted green again
+        {1, 2, {255, 0, 0, 255, 0, 0, 255, 0, 0}},          // FullColored red
+        {2, 2, {0, 255, 0, 0, 255, 0, 0, 255, 0}},
+        {9, 2, {0, 0, 255, 0, 0, 255, 0, 0, 255}},
+        {6, 2, {255, 255, 0, 255, 255, 0, 255, 255, 0}},
+    };
+    for (const Case& c : cases) {
+        std::vector<unsigned char> texels = scaled;
+        ColorBitmapLevel(texels.data(), 3, 2, c.level, c.mode);
+        std::vector<unsigned char> expected = c.first3;
+        expected.insert(expected.end(), c.first3.begin(), c.first3.end());
+        EXPECT_EQ(expected, texels) << "level " << c.level << " mode " << c.mode;
+    }
+}
+
+TEST(ColorBitmapLevel, TouchesNothingPastTheLevel)
+{
+    std::vector<unsigned char> block(3 * 4 * 4, 7);
+    ColorBitmapLevel(block.data(), 2, 1, 1, 2);
+    EXPECT_EQ((std::vector<unsigned char>{255, 0, 0, 255, 0, 0, 7}),
+              std::vector<unsigned char>(block.begin(), block.begin() + 7));
+}
+
+}  // namespace
