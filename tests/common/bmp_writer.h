@@ -298,6 +298,27 @@ inline Fixture WriteBmp(const Format& f)
     return fx;
 }
 
+// A 24-bit file with a file header holding any picture (bottom row first).
+inline std::vector<uint8_t> WriteRgb24(int width, int height, const std::vector<Rgb>& picture)
+{
+    Format f;
+    f.width = width;
+    f.height = height;
+    std::vector<uint8_t> b = WriteBmp(f).bytes;
+    const size_t rowBytes = (static_cast<size_t>(width) * 3 + 3) / 4 * 4;
+    const size_t pixelsAt = GetU32(b, 10);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const Rgb c = picture[static_cast<size_t>(y) * width + x];
+            uint8_t* p = &b[pixelsAt + y * rowBytes + 3 * static_cast<size_t>(x)];
+            p[0] = c.b;
+            p[1] = c.g;
+            p[2] = c.r;
+        }
+    }
+    return b;
+}
+
 // A short description for failure messages.
 inline std::string Describe(const Format& f)
 {
