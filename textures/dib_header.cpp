@@ -158,8 +158,8 @@ DibLayout ParseDibFile(const unsigned char* file, size_t length)
     if (c.biWidth <= 0 || c.biHeight == 0 || c.biHeight == INT32_MIN)
         return layout;
     const uint32_t width = static_cast<uint32_t>(c.biWidth);
-    const uint64_t rows =
-        c.biHeight < 0 ? static_cast<uint64_t>(-static_cast<int64_t>(c.biHeight)) : c.biHeight;
+    const uint64_t rows = c.biHeight < 0 ? static_cast<uint64_t>(-static_cast<int64_t>(c.biHeight))
+                                          : static_cast<uint64_t>(c.biHeight);
     const uint64_t sectionRowBytes = (static_cast<uint64_t>(width) * 3 + 3) / 4 * 4;
     if (sectionRowBytes * rows > maxSectionBytes)
         return layout;

@@ -120,7 +120,7 @@ void ConvertMappedDib(const unsigned char* file, size_t length, DibConversionPar
     }
     GdiFlush();
 
-    parts.pixels = static_cast<unsigned char*>(std::malloc(static_cast<size_t>(rows) * width * 3));
+    parts.pixels = static_cast<unsigned char*>(std::malloc(static_cast<size_t>(rows) * static_cast<size_t>(width) * 3));
     if (parts.pixels == nullptr) {
         ReportImageError("Out of memory.");
         return;

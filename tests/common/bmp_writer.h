@@ -298,6 +298,53 @@ inline Fixture WriteBmp(const Format& f)
     return fx;
 }
 
+// Every kind of file the reader must load: both header kinds, with and
+// without the file header, each depth at widths 1 to 5 (every row padding),
+// run-length, bitfields, top-down, short palettes and gaps before the pixels.
+inline std::vector<Format> FormatCatalogue()
+{
+    std::vector<Format> formats;
+    auto add = [&formats](int width, int height, int bits, Encoding encoding, bool fileHeader) -> Format& {
+        Format f;
+        f.width = width;
+        f.height = height;
+        f.bitCount = bits;
+        f.encoding = encoding;
+        f.fileHeader = fileHeader;
+        formats.push_back(f);
+        return formats.back();
+    };
+    for (bool fileHeader : {true, false}) {
+        for (int width = 1; width <= 5; ++width) {
+            for (int bits : {1, 4, 8, 16, 24, 32})
+                add(width, 3, bits, Encoding::Rgb, fileHeader);
+            for (int bits : {1, 4, 8, 24})
+                add(width, 2, bits, Encoding::Rgb, fileHeader).coreHeader = true;
+            add(width, 2, 16, Encoding::Bitfields565, fileHeader);
+            add(width, 2, 32, Encoding::Bitfields888, fileHeader);
+        }
+        for (int width : {1, 6, 9, 13}) {
+            add(width, 4, 8, Encoding::Rle8, fileHeader);
+            add(width, 4, 4, Encoding::Rle4, fileHeader);
+        }
+        for (int bits : {1, 8, 24, 32})
+            add(5, 4, bits, Encoding::Rgb, fileHeader).topDown = true;
+        add(3, 3, 16, Encoding::Bitfields565, fileHeader).topDown = true;
+        add(7, 3, 8, Encoding::Rgb, fileHeader).colorsUsed = 20;
+        add(5, 3, 4, Encoding::Rgb, fileHeader).colorsUsed = 5;
+        add(4, 2, 24, Encoding::Rgb, fileHeader).colorsUsed = 2;
+        add(9, 3, 8, Encoding::Rle8, fileHeader).colorsUsed = 12;
+    }
+    for (int bits : {4, 8, 24})
+        add(3, 3, bits, Encoding::Rgb, true).gap = 37;
+    Format& coreGap = add(3, 3, 8, Encoding::Rgb, true);
+    coreGap.coreHeader = true;
+    coreGap.gap = 6;
+    add(3, 3, 16, Encoding::Bitfields565, true).gap = 2;
+    add(67, 41, 24, Encoding::Rgb, true);
+    return formats;
+}
+
 // A 24-bit file with a file header holding any picture (bottom row first).
 inline std::vector<uint8_t> WriteRgb24(int width, int height, const std::vector<Rgb>& picture)
 {

@@ -25,53 +25,9 @@ void Require(bool fact, const char* what)
     }
 }
 
-std::vector<bmp::Format> SeedFormats()
-{
-    std::vector<bmp::Format> formats;
-    for (bool fileHeader : {true, false}) {
-        for (int width : {1, 3, 5}) {
-            for (int bits : {1, 4, 8, 16, 24, 32}) {
-                bmp::Format f;
-                f.width = width;
-                f.height = 2;
-                f.bitCount = bits;
-                f.fileHeader = fileHeader;
-                formats.push_back(f);
-                if (bits == 1 || bits == 4 || bits == 8 || bits == 24) {
-                    f.coreHeader = true;
-                    formats.push_back(f);
-                }
-            }
-        }
-        bmp::Format f;
-        f.fileHeader = fileHeader;
-        f.width = 9;
-        f.height = 3;
-        f.bitCount = 8;
-        f.encoding = bmp::Encoding::Rle8;
-        formats.push_back(f);
-        f.bitCount = 4;
-        f.encoding = bmp::Encoding::Rle4;
-        formats.push_back(f);
-        f.bitCount = 16;
-        f.encoding = bmp::Encoding::Bitfields565;
-        formats.push_back(f);
-        f.bitCount = 32;
-        f.encoding = bmp::Encoding::Bitfields888;
-        f.topDown = true;
-        formats.push_back(f);
-        f.bitCount = 8;
-        f.encoding = bmp::Encoding::Rgb;
-        f.colorsUsed = 20;
-        f.gap = 7;
-        formats.push_back(f);
-    }
-    return formats;
-}
-
 void WriteSeeds(const std::string& folder)
 {
-    const std::vector<bmp::Format> formats = SeedFormats();
+    const std::vector<bmp::Format> formats = bmp::FormatCatalogue();
     for (size_t i = 0; i < formats.size(); ++i) {
         const std::vector<uint8_t> bytes = bmp::WriteBmp(formats[i]).bytes;
         std::ofstream out(folder + "/seed" + std::to_string(i) + ".bmp", std::ios::binary);

@@ -86,75 +86,6 @@ Format Make(int width, int height, int bitCount, bool fileHeader)
     return f;
 }
 
-std::vector<Format> LoadableFormats()
-{
-    std::vector<Format> formats;
-    for (bool fileHeader : {true, false}) {
-        for (int width = 1; width <= 5; ++width) {
-            for (int bits : {1, 4, 8, 16, 24, 32})
-                formats.push_back(Make(width, 3, bits, fileHeader));
-            for (int bits : {1, 4, 8, 24}) {
-                Format core = Make(width, 2, bits, fileHeader);
-                core.coreHeader = true;
-                formats.push_back(core);
-            }
-            Format f565 = Make(width, 2, 16, fileHeader);
-            f565.encoding = Encoding::Bitfields565;
-            formats.push_back(f565);
-            Format f888 = Make(width, 2, 32, fileHeader);
-            f888.encoding = Encoding::Bitfields888;
-            formats.push_back(f888);
-        }
-        for (int width : {1, 6, 9, 13}) {
-            Format rle8 = Make(width, 4, 8, fileHeader);
-            rle8.encoding = Encoding::Rle8;
-            formats.push_back(rle8);
-            Format rle4 = Make(width, 4, 4, fileHeader);
-            rle4.encoding = Encoding::Rle4;
-            formats.push_back(rle4);
-        }
-        for (int bits : {1, 8, 24, 32}) {
-            Format down = Make(5, 4, bits, fileHeader);
-            down.topDown = true;
-            formats.push_back(down);
-        }
-        Format down565 = Make(3, 3, 16, fileHeader);
-        down565.encoding = Encoding::Bitfields565;
-        down565.topDown = true;
-        formats.push_back(down565);
-
-        Format used20 = Make(7, 3, 8, fileHeader);
-        used20.colorsUsed = 20;
-        formats.push_back(used20);
-        Format used5 = Make(5, 3, 4, fileHeader);
-        used5.colorsUsed = 5;
-        formats.push_back(used5);
-        Format used2 = Make(4, 2, 24, fileHeader);
-        used2.colorsUsed = 2;
-        formats.push_back(used2);
-        Format rleUsed = Make(9, 3, 8, fileHeader);
-        rleUsed.encoding = Encoding::Rle8;
-        rleUsed.colorsUsed = 12;
-        formats.push_back(rleUsed);
-    }
-    for (int bits : {4, 8, 24}) {
-        Format gap = Make(3, 3, bits, true);
-        gap.gap = 37;
-        formats.push_back(gap);
-    }
-    Format coreGap = Make(3, 3, 8, true);
-    coreGap.coreHeader = true;
-    coreGap.gap = 6;
-    formats.push_back(coreGap);
-    Format bitfieldsGap = Make(3, 3, 16, true);
-    bitfieldsGap.encoding = Encoding::Bitfields565;
-    bitfieldsGap.gap = 2;
-    formats.push_back(bitfieldsGap);
-    Format wide = Make(67, 41, 24, true);
-    formats.push_back(wide);
-    return formats;
-}
-
 class DibReaderTest : public testing::Test {
 protected:
     void SetUp() override { ResetViewerState(); }
@@ -163,7 +94,7 @@ protected:
 
 TEST_F(DibReaderTest, EveryFormatGivesThePictureBottomRowFirstWithTightRows)
 {
-    const std::vector<Format> formats = LoadableFormats();
+    const std::vector<Format> formats = bmp::FormatCatalogue();
     MessageBoxCatcher catcher;
     for (size_t i = 0; i < formats.size(); ++i) {
         const Format& f = formats[i];
