@@ -40,33 +40,9 @@ std::string WritePicture(const std::string& name, int width, int height)
     return WriteFile(name, bmp::WriteBmp(format).bytes);
 }
 
-void Click(int id)
-{
-    SendMessageA(Item(id), BM_CLICK, 0, 0);
-    PumpPanelMessages();
-}
 
-void SelectFilter(int listId, int index)
-{
-    SendMessageA(Item(listId), CB_SETCURSEL, index, 0);
-    SendMessageA(testPanel, WM_COMMAND, MAKEWPARAM(listId, CBN_SELCHANGE),
-                 reinterpret_cast<LPARAM>(Item(listId)));
-    PumpPanelMessages();
-}
 
-GLint BoundParameter(GLenum name)
-{
-    GLint value = 0;
-    glGetTexParameteriv(GL_TEXTURE_2D, name, &value);
-    return value;
-}
 
-GLuint BoundTexture()
-{
-    GLint name = 0;
-    glGetIntegerv(GL_TEXTURE_BINDING_2D, &name);
-    return static_cast<GLuint>(name);
-}
 
 class BrowseTest : public testing::Test {
 protected:
@@ -101,9 +77,9 @@ protected:
     {
         EXPECT_TRUE(viewer.useBitmap);
         EXPECT_EQ(viewer.textureNames[bitmapTexture], BoundTexture());
-        EXPECT_EQ(GL_NEAREST, BoundParameter(GL_TEXTURE_MIN_FILTER));
-        EXPECT_EQ(GL_NEAREST, BoundParameter(GL_TEXTURE_MAG_FILTER));
-        EXPECT_EQ(4, BoundParameter(GL_TEXTURE_MAX_ANISOTROPY_EXT));
+        EXPECT_EQ(GL_NEAREST, BoundTextureParameter(GL_TEXTURE_MIN_FILTER));
+        EXPECT_EQ(GL_NEAREST, BoundTextureParameter(GL_TEXTURE_MAG_FILTER));
+        EXPECT_EQ(4, BoundTextureParameter(GL_TEXTURE_MAX_ANISOTROPY_EXT));
     }
 
     std::string picture;
@@ -232,8 +208,8 @@ TEST_F(BrowseTest, CheckerSliderSwitchesBackToTheCheckerboard)
     EXPECT_TRUE(SendMessageA(Item(IDC_CHECKER_RADIO), BM_GETCHECK, 0, 0) == BST_CHECKED);
     EXPECT_FALSE(SendMessageA(Item(IDC_USE_BMP_RADIO), BM_GETCHECK, 0, 0) == BST_CHECKED);
     EXPECT_EQ(viewer.textureNames[checkerTexture], BoundTexture());
-    EXPECT_EQ(GL_NEAREST, BoundParameter(GL_TEXTURE_MIN_FILTER));
-    EXPECT_EQ(4, BoundParameter(GL_TEXTURE_MAX_ANISOTROPY_EXT));
+    EXPECT_EQ(GL_NEAREST, BoundTextureParameter(GL_TEXTURE_MIN_FILTER));
+    EXPECT_EQ(4, BoundTextureParameter(GL_TEXTURE_MAX_ANISOTROPY_EXT));
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <windows.h>
+#include <GL/gl.h>
 
 #include <string>
 
@@ -23,6 +24,15 @@ void PumpPanelMessages();
 int TakeFrameCount();
 
 std::string ItemText(int id);
+
+// A click on a button of the panel, and a list selection with the command the
+// list sends; each followed by the messages they cause.
+void Click(int id);
+void SelectFilter(int listId, int index);
+
+// State of the texture bound to the active unit.
+GLint BoundTextureParameter(GLenum name);
+GLuint BoundTexture();
 bool IsChecked(int id);
 HWND Item(int id);
 

@@ -35,33 +35,9 @@ void Scroll(int id, int code, int thumb = 0)
     PumpPanelMessages();
 }
 
-void Click(int id)
-{
-    SendMessageA(Item(id), BM_CLICK, 0, 0);
-    PumpPanelMessages();
-}
 
-void SelectFilter(int listId, int index)
-{
-    SendMessageA(Item(listId), CB_SETCURSEL, index, 0);
-    SendMessageA(testPanel, WM_COMMAND, MAKEWPARAM(listId, CBN_SELCHANGE),
-                 reinterpret_cast<LPARAM>(Item(listId)));
-    PumpPanelMessages();
-}
 
-GLint BoundTextureParameter(GLenum name)
-{
-    GLint value = 0;
-    glGetTexParameteriv(GL_TEXTURE_2D, name, &value);
-    return value;
-}
 
-GLuint BoundTexture()
-{
-    GLint name = 0;
-    glGetIntegerv(GL_TEXTURE_BINDING_2D, &name);
-    return static_cast<GLuint>(name);
-}
 
 GLint ActiveUnit()
 {
