@@ -12,6 +12,7 @@
 #include <iterator>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/render_window.h"
@@ -225,6 +226,16 @@ TEST(Program, StartsSettlesAndExitsZeroWhenClosed)
     // The sliders' first notifications bring the working defaults.
     EXPECT_TRUE(WaitForSettledPanel(program.panel));
     EXPECT_EQ("10.5", WindowText(GetDlgItem(program.panel, IDC_REPEAT_U_LABEL)));
+    // Across processes Wine answers CB_GETLBTEXT in UTF-16 even to the ANSI
+    // call, so the list text is asked for in UTF-16.
+    for (const auto& list : {std::make_pair(IDC_MIN_FILTER_LIST, L"LINEAR_MIPMAP_LINEAR"),
+                             std::make_pair(IDC_MAG_FILTER_LIST, L"LINEAR")}) {
+        HWND combo = GetDlgItem(program.panel, list.first);
+        const LRESULT index = SendMessageW(combo, CB_GETCURSEL, 0, 0);
+        wchar_t text[64] = {};
+        SendMessageW(combo, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text));
+        EXPECT_EQ(std::wstring(list.second), std::wstring(text));
+    }
 
     HWND panel = program.panel;
     EXPECT_EQ(0u, CloseProgram(program));
