@@ -298,6 +298,20 @@ inline Fixture WriteBmp(const Format& f)
     return fx;
 }
 
+// A format with the given shape; every other choice at its default.
+inline Format MakeFormat(int width, int height, int bitCount, bool fileHeader,
+                         bool coreHeader = false, Encoding encoding = Encoding::Rgb)
+{
+    Format f;
+    f.width = width;
+    f.height = height;
+    f.bitCount = bitCount;
+    f.fileHeader = fileHeader;
+    f.coreHeader = coreHeader;
+    f.encoding = encoding;
+    return f;
+}
+
 // Every kind of file the reader must load: both header kinds, with and
 // without the file header, each depth at widths 1 to 5 (every row padding),
 // run-length, bitfields, top-down, short palettes and gaps before the pixels.
@@ -305,13 +319,7 @@ inline std::vector<Format> FormatCatalogue()
 {
     std::vector<Format> formats;
     auto add = [&formats](int width, int height, int bits, Encoding encoding, bool fileHeader) -> Format& {
-        Format f;
-        f.width = width;
-        f.height = height;
-        f.bitCount = bits;
-        f.encoding = encoding;
-        f.fileHeader = fileHeader;
-        formats.push_back(f);
+        formats.push_back(MakeFormat(width, height, bits, fileHeader, false, encoding));
         return formats.back();
     };
     for (bool fileHeader : {true, false}) {

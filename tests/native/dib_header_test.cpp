@@ -45,17 +45,6 @@ std::vector<uint8_t> Quad(const bmp::Rgb& c)
     return {c.b, c.g, c.r, 0};
 }
 
-Format Make(int width, int height, int bitCount, bool fileHeader, bool core = false)
-{
-    Format f;
-    f.width = width;
-    f.height = height;
-    f.bitCount = bitCount;
-    f.fileHeader = fileHeader;
-    f.coreHeader = core;
-    return f;
-}
-
 TEST(CountDibColors, FollowsDepthAndOverride)
 {
     struct Case {
@@ -87,7 +76,7 @@ TEST(CountDibColors, FollowsDepthAndOverride)
 
 TEST(ParseDibFile, BareInfoHeader8BitWithoutClrUsedCopiesAll256Entries)
 {
-    bmp::Fixture fx = bmp::WriteBmp(Make(5, 3, 8, false));
+    bmp::Fixture fx = bmp::WriteBmp(bmp::MakeFormat(5, 3, 8, false));
     bmp::PutU32(fx.bytes, 20, 0);  // biSizeImage left for the parser
     const DibLayout layout = ParseExact(fx.bytes);
     ASSERT_EQ(DibUsable, layout.verdict);
@@ -107,7 +96,7 @@ TEST(ParseDibFile, BareInfoHeader8BitWithoutClrUsedCopiesAll256Entries)
 
 TEST(ParseDibFile, BareCoreHeader4BitWidensTriplesAndStartsPixelsBehindThem)
 {
-    const bmp::Fixture fx = bmp::WriteBmp(Make(3, 2, 4, false, true));
+    const bmp::Fixture fx = bmp::WriteBmp(bmp::MakeFormat(3, 2, 4, false, true));
     const DibLayout layout = ParseExact(fx.bytes);
     ASSERT_EQ(DibUsable, layout.verdict);
     EXPECT_EQ(16, layout.colorCount);
@@ -131,7 +120,7 @@ TEST(ParseDibFile, BareCoreHeader4BitWidensTriplesAndStartsPixelsBehindThem)
 
 TEST(ParseDibFile, CoreHeaderOneBitAndTwentyFourBit)
 {
-    const bmp::Fixture one = bmp::WriteBmp(Make(9, 2, 1, true, true));
+    const bmp::Fixture one = bmp::WriteBmp(bmp::MakeFormat(9, 2, 1, true, true));
     const DibLayout layout = ParseExact(one.bytes);
     ASSERT_EQ(DibUsable, layout.verdict);
     EXPECT_EQ(2u, layout.header.biClrUsed);
@@ -141,7 +130,7 @@ TEST(ParseDibFile, CoreHeaderOneBitAndTwentyFourBit)
     EXPECT_EQ(Quad(one.palette[0]), Entry(block, 0));
     EXPECT_EQ(Quad(one.palette[1]), Entry(block, 1));
 
-    const DibLayout deep = ParseExact(bmp::WriteBmp(Make(2, 2, 24, true, true)).bytes);
+    const DibLayout deep = ParseExact(bmp::WriteBmp(bmp::MakeFormat(2, 2, 24, true, true)).bytes);
     ASSERT_EQ(DibUsable, deep.verdict);
     EXPECT_EQ(0, deep.colorCount);
     EXPECT_EQ(0u, deep.header.biClrUsed);
@@ -149,7 +138,7 @@ TEST(ParseDibFile, CoreHeaderOneBitAndTwentyFourBit)
 
 TEST(ParseDibFile, ClrUsedTwentyCopiesExactlyTwentyEntries)
 {
-    Format f = Make(4, 4, 8, true);
+    Format f = bmp::MakeFormat(4, 4, 8, true);
     f.colorsUsed = 20;
     f.gap = 16;  // junk right behind the table must not become entry 20
     const bmp::Fixture fx = bmp::WriteBmp(f);
@@ -166,14 +155,14 @@ TEST(ParseDibFile, ClrUsedTwentyCopiesExactlyTwentyEntries)
 
 TEST(ParseDibFile, TwentyFourBitWithAndWithoutColourTable)
 {
-    const DibLayout plain = ParseExact(bmp::WriteBmp(Make(3, 3, 24, false)).bytes);
+    const DibLayout plain = ParseExact(bmp::WriteBmp(bmp::MakeFormat(3, 3, 24, false)).bytes);
     ASSERT_EQ(DibUsable, plain.verdict);
     EXPECT_EQ(0, plain.colorCount);
     EXPECT_EQ(0u, plain.header.biClrUsed);
     EXPECT_EQ(40u, plain.pixelOffset);
     EXPECT_EQ(3u * 12, plain.pixelBytes);
 
-    Format f = Make(3, 3, 24, false);
+    Format f = bmp::MakeFormat(3, 3, 24, false);
     f.colorsUsed = 2;
     const bmp::Fixture fx = bmp::WriteBmp(f);
     const DibLayout table = ParseExact(fx.bytes);
@@ -186,7 +175,7 @@ TEST(ParseDibFile, TwentyFourBitWithAndWithoutColourTable)
 
 TEST(ParseDibFile, FileHeaderOffsetWinsOverTheTableEnd)
 {
-    Format f = Make(2, 2, 4, true);
+    Format f = bmp::MakeFormat(2, 2, 4, true);
     f.gap = 10;
     const bmp::Fixture fx = bmp::WriteBmp(f);
     const DibLayout layout = ParseExact(fx.bytes);
@@ -198,7 +187,7 @@ TEST(ParseDibFile, FileHeaderOffsetWinsOverTheTableEnd)
 
 TEST(ParseDibFile, BitfieldsMasksFollowTheHeaderAndPrecedeThePixels)
 {
-    Format f = Make(3, 2, 16, false);
+    Format f = bmp::MakeFormat(3, 2, 16, false);
     f.encoding = Encoding::Bitfields565;
     const bmp::Fixture fx = bmp::WriteBmp(f);
     const DibLayout layout = ParseExact(fx.bytes);
@@ -215,7 +204,7 @@ TEST(ParseDibFile, BitfieldsMasksFollowTheHeaderAndPrecedeThePixels)
 
 TEST(ParseDibFile, TopDownKeepsItsSignButGetsAPositiveImageSize)
 {
-    Format f = Make(5, 4, 24, true);
+    Format f = bmp::MakeFormat(5, 4, 24, true);
     f.topDown = true;
     std::vector<uint8_t> bytes = bmp::WriteBmp(f).bytes;
     bmp::PutU32(bytes, 14 + 20, 0);  // biSizeImage left for the parser
@@ -228,7 +217,7 @@ TEST(ParseDibFile, TopDownKeepsItsSignButGetsAPositiveImageSize)
 
 TEST(ParseDibFile, RunLengthDataIsBoundedByTheFileEnd)
 {
-    Format f = Make(7, 3, 8, true);
+    Format f = bmp::MakeFormat(7, 3, 8, true);
     f.encoding = Encoding::Rle8;
     std::vector<uint8_t> bytes = bmp::WriteBmp(f).bytes;
     const size_t dataStart = bmp::GetU32(bytes, 10);
@@ -258,7 +247,7 @@ TEST(ParseDibFile, RunLengthDataIsBoundedByTheFileEnd)
 TEST(ParseDibFile, OtherHeaderSizesAreUnknown)
 {
     for (uint32_t size : {108u, 124u, 64u, 0u, 41u, 11u}) {
-        std::vector<uint8_t> bytes = bmp::WriteBmp(Make(2, 2, 24, true)).bytes;
+        std::vector<uint8_t> bytes = bmp::WriteBmp(bmp::MakeFormat(2, 2, 24, true)).bytes;
         bmp::PutU32(bytes, 14, size);
         bytes.resize(bytes.size() + 200, 0);
         EXPECT_EQ(DibUnknownFormat, ParseExact(bytes).verdict) << size;
@@ -297,7 +286,7 @@ TEST(ParseDibFile, RefusesWhatLiesOutsideTheFileOrMakesNoSense)
         {"colour table past the end", 46, 5000, false},
     };
     for (const Patch& p : patches) {
-        std::vector<uint8_t> bytes = bmp::WriteBmp(Make(4, 3, 24, true)).bytes;
+        std::vector<uint8_t> bytes = bmp::WriteBmp(bmp::MakeFormat(4, 3, 24, true)).bytes;
         if (p.shortField)
             bmp::PutU16(bytes, p.at, p.value);
         else

@@ -76,16 +76,6 @@ void ExpectPicture(const bmp::Fixture& fx, const Format& f, const RgbImage* imag
     }
 }
 
-Format Make(int width, int height, int bitCount, bool fileHeader)
-{
-    Format f;
-    f.width = width;
-    f.height = height;
-    f.bitCount = bitCount;
-    f.fileHeader = fileHeader;
-    return f;
-}
-
 class DibReaderTest : public testing::Test {
 protected:
     void SetUp() override { ResetViewerState(); }
@@ -110,7 +100,7 @@ TEST_F(DibReaderTest, EveryFormatGivesThePictureBottomRowFirstWithTightRows)
 
 TEST_F(DibReaderTest, TopDownFileGivesTheSamePictureAsTheBottomUpOne)
 {
-    Format f = Make(5, 4, 24, true);
+    Format f = bmp::MakeFormat(5, 4, 24, true);
     const bmp::Fixture up = bmp::WriteBmp(f);
     f.topDown = true;
     const bmp::Fixture down = bmp::WriteBmp(f);
@@ -130,7 +120,7 @@ TEST_F(DibReaderTest, TopDownFileGivesTheSamePictureAsTheBottomUpOne)
 
 TEST_F(DibReaderTest, WidePathReadsTheSameFile)
 {
-    const Format f = Make(5, 3, 8, true);
+    const Format f = bmp::MakeFormat(5, 3, 8, true);
     const bmp::Fixture fx = bmp::WriteBmp(f);
     const std::string path = WriteFixture("wide.bmp", fx.bytes);
     const std::wstring widePath(path.begin(), path.end());
@@ -154,7 +144,7 @@ std::vector<FailureCase> FailureCases()
     const std::string conversion = "Image file conversion error.";
     const std::string unknown = "Unknown DIB file format.";
     std::vector<FailureCase> cases;
-    const std::vector<uint8_t> plain = bmp::WriteBmp(Make(4, 3, 24, true)).bytes;
+    const std::vector<uint8_t> plain = bmp::WriteBmp(bmp::MakeFormat(4, 3, 24, true)).bytes;
 
     cases.push_back({"empty file", {}, ""});
     for (uint32_t size : {108u, 124u}) {
@@ -164,12 +154,12 @@ std::vector<FailureCase> FailureCases()
         cases.push_back({size == 108 ? "header size 108" : "header size 124", b, unknown});
     }
     {
-        std::vector<uint8_t> b = bmp::WriteBmp(Make(4, 3, 8, false)).bytes;
+        std::vector<uint8_t> b = bmp::WriteBmp(bmp::MakeFormat(4, 3, 8, false)).bytes;
         b.resize(40 + 4 * 100);
         cases.push_back({"colour table cut short", b, conversion});
     }
     {
-        Format core = Make(4, 3, 8, false);
+        Format core = bmp::MakeFormat(4, 3, 8, false);
         core.coreHeader = true;
         std::vector<uint8_t> b = bmp::WriteBmp(core).bytes;
         b.resize(12 + 3 * 255 + 2);
@@ -216,7 +206,7 @@ std::vector<FailureCase> FailureCases()
     }
     {
         // Passes the header checks; the platform's conversion refuses it.
-        Format f = Make(6, 3, 8, true);
+        Format f = bmp::MakeFormat(6, 3, 8, true);
         f.encoding = Encoding::Rle8;
         f.topDown = true;
         cases.push_back({"top-down run-length data", bmp::WriteBmp(f).bytes, conversion});
@@ -290,7 +280,7 @@ TEST_F(DibReaderTest, MessageBelongsToTheWindowWithTheFocus)
     SetForegroundWindow(window);
     SetFocus(window);
     ASSERT_EQ(window, GetFocus());
-    std::vector<uint8_t> b = bmp::WriteBmp(Make(2, 2, 24, true)).bytes;
+    std::vector<uint8_t> b = bmp::WriteBmp(bmp::MakeFormat(2, 2, 24, true)).bytes;
     bmp::PutU32(b, 14, 124);
     const std::string path = WriteFixture("owner.bmp", b);
     {
