@@ -14,6 +14,7 @@
 
 #include "app/viewer_state.h"
 #include "common/bmp_writer.h"
+#include "common/level_chains.h"
 #include "textures/bitmap_texture.h"
 #include "wine/support.h"
 
@@ -144,21 +145,10 @@ Rgb White(int, int)
 
 TEST_F(BitmapTextureTest, LevelSizesRunDownToOneByOne)
 {
-    struct Case {
-        int width, height;
-        const char* sizes;
-    };
-    const Case cases[] = {
-        {256, 256, "256x256 128x128 64x64 32x32 16x16 8x8 4x4 2x2 1x1"},
-        {300, 200, "512x256 256x128 128x64 64x32 32x16 16x8 8x4 4x2 2x1 1x1"},
-        {512, 1, "512x1 256x1 128x1 64x1 32x1 16x1 8x1 4x1 2x1 1x1"},
-        {1, 1, "1x1"},
-        {3, 3, "4x4 2x2 1x1"},
-    };
-    for (const Case& c : cases) {
+    for (const LevelChainCase& c : levelChainCases) {
         const std::string path = WritePicture(c.width, c.height, White);
         ASSERT_TRUE(LoadBitmapTexture(path.c_str())) << path;
-        EXPECT_EQ(c.sizes, LevelSizes()) << c.width << " x " << c.height;
+        EXPECT_EQ(c.chain, LevelSizes()) << c.width << " x " << c.height;
     }
 }
 
