@@ -54,7 +54,7 @@ protected:
         SelectFilter(IDC_MAG_FILTER_LIST, 0);
         SendMessageA(Item(IDC_ANISO_SLIDER), TBM_SETPOS, TRUE, 2);
         UpdateWindow(Item(IDC_ANISO_SLIDER));
-        PumpPanelMessages();
+        PumpMessages();
         ASSERT_EQ(4, viewer.maxAnisotropy);
         picture = WritePicture("quorvane browse.bmp", 5, 7);
     }
@@ -202,7 +202,7 @@ TEST_F(BrowseTest, CheckerSliderSwitchesBackToTheCheckerboard)
     Browse(picture);
     SendMessageA(Item(IDC_CHECKER_SLIDER), TBM_SETPOS, TRUE, 2);
     UpdateWindow(Item(IDC_CHECKER_SLIDER));
-    PumpPanelMessages();
+    PumpMessages();
     EXPECT_EQ(2, viewer.checkerShift);
     EXPECT_FALSE(viewer.useBitmap);
     EXPECT_TRUE(SendMessageA(Item(IDC_CHECKER_RADIO), BM_GETCHECK, 0, 0) == BST_CHECKED);

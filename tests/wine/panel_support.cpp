@@ -34,7 +34,7 @@ void OpenPanel()
     viewer.settingsDialog = testPanel;
     ShowWindow(testPanel, SW_SHOWNORMAL);
     UpdateWindow(testPanel);
-    PumpPanelMessages();
+    PumpMessages();
     TakeFrameCount();
 }
 
@@ -43,20 +43,8 @@ void ClosePanel()
     if (testPanel != nullptr)
         DestroyWindow(testPanel);
     testPanel = nullptr;
+    viewer.settingsDialog = nullptr;
     CloseRenderWindow();
-}
-
-void PumpPanelMessages()
-{
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (msg.message == WM_QUIT)
-            continue;
-        if (testPanel != nullptr && IsDialogMessageA(testPanel, &msg))
-            continue;
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
 }
 
 int TakeFrameCount()
@@ -89,7 +77,7 @@ HWND Item(int id)
 void Click(int id)
 {
     SendMessageA(Item(id), BM_CLICK, 0, 0);
-    PumpPanelMessages();
+    PumpMessages();
 }
 
 void SelectFilter(int listId, int index)
@@ -97,7 +85,7 @@ void SelectFilter(int listId, int index)
     SendMessageA(Item(listId), CB_SETCURSEL, index, 0);
     SendMessageA(testPanel, WM_COMMAND, MAKEWPARAM(listId, CBN_SELCHANGE),
                  reinterpret_cast<LPARAM>(Item(listId)));
-    PumpPanelMessages();
+    PumpMessages();
 }
 
 GLint BoundTextureParameter(GLenum name)

@@ -15,10 +15,6 @@ void ClosePanel();
 
 extern HWND testPanel;
 
-// Dispatches queued messages the way the program's loop does, through
-// IsDialogMessageA for the panel first.
-void PumpPanelMessages();
-
 // Frames drawn since the last call (counted through the texture-coordinate
 // entry point, which every frame with faces calls).
 int TakeFrameCount();

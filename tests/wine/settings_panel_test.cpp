@@ -25,14 +25,14 @@ void MoveSlider(int id, int position)
 {
     SendMessageA(Item(id), TBM_SETPOS, TRUE, position);
     UpdateWindow(Item(id));
-    PumpPanelMessages();
+    PumpMessages();
 }
 
 void Scroll(int id, int code, int thumb = 0)
 {
     SendMessageA(testPanel, WM_HSCROLL, MAKEWPARAM(code, thumb),
                  reinterpret_cast<LPARAM>(Item(id)));
-    PumpPanelMessages();
+    PumpMessages();
 }
 
 
@@ -137,7 +137,7 @@ TEST_F(SettingsPanelTest, SettledStartUpState)
 TEST_F(SettingsPanelTest, RepaintWithoutChangeDrawsNothing)
 {
     RedrawWindow(testPanel, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    PumpPanelMessages();
+    PumpMessages();
     EXPECT_EQ(0, TakeFrameCount());
 }
 
@@ -329,7 +329,7 @@ TEST_F(SettingsPanelTest, EnterAndEscapeOnlyRedraw)
     for (WPARAM key : {VK_RETURN, VK_ESCAPE}) {
         SetFocus(Item(IDC_FACES_SLIDER));
         PostMessageA(Item(IDC_FACES_SLIDER), WM_KEYDOWN, key, 0);
-        PumpPanelMessages();
+        PumpMessages();
         EXPECT_TRUE(IsWindow(testPanel));
         EXPECT_TRUE(IsWindowVisible(testPanel));
         EXPECT_EQ(1, TakeFrameCount()) << key;
@@ -383,7 +383,8 @@ TEST_F(MissingExtensionTest, SlidersOfMissingExtensionsAreDisabledAtZero)
         testPanel = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_SETTINGS),
                                        viewer.mainWindow, SettingsDialogProc, 0);
         ASSERT_NE(nullptr, testPanel);
-        PumpPanelMessages();
+        viewer.settingsDialog = testPanel;
+        PumpMessages();
         const int slider = missing == 0 ? IDC_ANISO_SLIDER : IDC_LODBIAS_SLIDER;
         const int other = missing == 0 ? IDC_LODBIAS_SLIDER : IDC_ANISO_SLIDER;
         EXPECT_TRUE(GetWindowLongA(Item(slider), GWL_STYLE) & WS_DISABLED);
@@ -410,10 +411,11 @@ TEST_F(MissingExtensionTest, SettlesWithoutAnyPaintNotification)
     testPanel = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_SETTINGS),
                                    viewer.mainWindow, SettingsDialogProc, 0);
     ASSERT_NE(nullptr, testPanel);
+    viewer.settingsDialog = testPanel;
     // Nothing paints: the sliders never send their custom-draw notification.
     RedrawWindow(testPanel, nullptr, nullptr, RDW_VALIDATE | RDW_ALLCHILDREN);
     EXPECT_EQ(0, viewer.tunnelFaces);
-    PumpPanelMessages();
+    PumpMessages();
     EXPECT_EQ(8, viewer.checkerShift);
     EXPECT_EQ(20.0, viewer.planeDistance);
     EXPECT_EQ(200, viewer.tunnelFaces);

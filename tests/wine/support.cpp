@@ -78,6 +78,9 @@ void PumpMessages()
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
         if (msg.message == WM_QUIT)
             continue;
+        // As the program's loop does: the panel's keyboard handling first.
+        if (viewer.settingsDialog != nullptr && IsDialogMessageA(viewer.settingsDialog, &msg))
+            continue;
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }

@@ -37,7 +37,8 @@ void OpenRenderWindow();
 // again, and drops the quit message that the window's destruction posts.
 void CloseRenderWindow();
 
-// Dispatches every queued message of this thread (a WM_QUIT is dropped).
+// Dispatches every queued message of this thread as the program's loop does,
+// through IsDialogMessageA for the panel first (a WM_QUIT is dropped).
 void PumpMessages();
 
 // Directory of the test executable, with a trailing backslash.
