@@ -35,10 +35,6 @@ void Scroll(int id, int code, int thumb = 0)
     PumpMessages();
 }
 
-
-
-
-
 GLint ActiveUnit()
 {
     GLint unit = 0;
