@@ -40,10 +40,6 @@ std::string WritePicture(const std::string& name, int width, int height)
     return WriteFile(name, bmp::WriteBmp(format).bytes);
 }
 
-
-
-
-
 class BrowseTest : public testing::Test {
 protected:
     void SetUp() override
@@ -90,8 +86,8 @@ TEST_F(BrowseTest, ChosenFileBecomesTheTestTextureWithThePanelsSettings)
     Browse(picture);
     EXPECT_EQ(picture, ItemText(IDC_BROWSE_BUTTON));
     EXPECT_TRUE(viewer.bitmapLoaded);
-    EXPECT_TRUE(SendMessageA(Item(IDC_USE_BMP_RADIO), BM_GETCHECK, 0, 0) == BST_CHECKED);
-    EXPECT_FALSE(SendMessageA(Item(IDC_CHECKER_RADIO), BM_GETCHECK, 0, 0) == BST_CHECKED);
+    EXPECT_TRUE(IsChecked(IDC_USE_BMP_RADIO));
+    EXPECT_FALSE(IsChecked(IDC_CHECKER_RADIO));
     ExpectBitmapShownWithPanelSettings();
     GLint width = 0, height = 0;
     glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
@@ -120,7 +116,7 @@ TEST_F(BrowseTest, CancelChangesNothing)
     EXPECT_FALSE(viewer.bitmapLoaded);
     EXPECT_FALSE(viewer.useBitmap);
     EXPECT_EQ(before, viewer.textureNames[bitmapTexture]);
-    EXPECT_TRUE(SendMessageA(Item(IDC_CHECKER_RADIO), BM_GETCHECK, 0, 0) == BST_CHECKED);
+    EXPECT_TRUE(IsChecked(IDC_CHECKER_RADIO));
     EXPECT_EQ(viewer.textureNames[checkerTexture], BoundTexture());
     // At least the closing redraw; the render window also repaints while the
     // dialog is open.
@@ -134,7 +130,7 @@ TEST_F(BrowseTest, UseBmpBeforeAnyLoadOpensTheDialog)
         FileDialogAnswerer answerer("");
         Click(IDC_USE_BMP_RADIO);
         EXPECT_EQ(1, answerer.dialogsSeen);
-        EXPECT_TRUE(SendMessageA(Item(IDC_USE_BMP_RADIO), BM_GETCHECK, 0, 0) == BST_CHECKED);
+        EXPECT_TRUE(IsChecked(IDC_USE_BMP_RADIO));
         EXPECT_FALSE(viewer.useBitmap);
         EXPECT_EQ(viewer.textureNames[checkerTexture], BoundTexture());
     }
@@ -165,7 +161,7 @@ TEST_F(BrowseTest, BadFileIsReportedAndLeavesEverythingAsItWas)
     EXPECT_EQ(picture, ItemText(IDC_BROWSE_BUTTON));
     EXPECT_EQ(loaded, viewer.textureNames[bitmapTexture]);
     EXPECT_FALSE(viewer.useBitmap);
-    EXPECT_TRUE(SendMessageA(Item(IDC_CHECKER_RADIO), BM_GETCHECK, 0, 0) == BST_CHECKED);
+    EXPECT_TRUE(IsChecked(IDC_CHECKER_RADIO));
     EXPECT_EQ(viewer.textureNames[checkerTexture], BoundTexture());
 }
 
@@ -205,8 +201,8 @@ TEST_F(BrowseTest, CheckerSliderSwitchesBackToTheCheckerboard)
     PumpMessages();
     EXPECT_EQ(2, viewer.checkerShift);
     EXPECT_FALSE(viewer.useBitmap);
-    EXPECT_TRUE(SendMessageA(Item(IDC_CHECKER_RADIO), BM_GETCHECK, 0, 0) == BST_CHECKED);
-    EXPECT_FALSE(SendMessageA(Item(IDC_USE_BMP_RADIO), BM_GETCHECK, 0, 0) == BST_CHECKED);
+    EXPECT_TRUE(IsChecked(IDC_CHECKER_RADIO));
+    EXPECT_FALSE(IsChecked(IDC_USE_BMP_RADIO));
     EXPECT_EQ(viewer.textureNames[checkerTexture], BoundTexture());
     EXPECT_EQ(GL_NEAREST, BoundTextureParameter(GL_TEXTURE_MIN_FILTER));
     EXPECT_EQ(4, BoundTextureParameter(GL_TEXTURE_MAX_ANISOTROPY_EXT));
