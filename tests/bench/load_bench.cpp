@@ -1,0 +1,112 @@
+// Times what a user waits for: reading a large BMP, turning it into the bitmap
+// texture, rebuilding the checkerboard and drawing one frame of the default
+// tunnel. Prints the median of several runs of each.
+//   quorvane_bench.exe [runs] [side]   (defaults: 5 runs, a 4096 x 4096 picture)
+#include <windows.h>
+#include <GL/gl.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/render_window.h"
+#include "app/viewer_state.h"
+#include "common/bmp_writer.h"
+#include "render/gl_constants.h"
+#include "render/scene_renderer.h"
+#include "textures/bitmap_texture.h"
+#include "textures/checker_texture.h"
+#include "textures/dib_reader.h"
+
+namespace {
+
+double Seconds(const std::function<void()>& work)
+{
+    LARGE_INTEGER frequency, start, end;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&start);
+    work();
+    QueryPerformanceCounter(&end);
+    return static_cast<double>(end.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+void Report(const char* what, int runs, const std::function<void()>& work)
+{
+    std::vector<double> times;
+    for (int i = 0; i < runs; ++i)
+        times.push_back(Seconds(work));
+    std::sort(times.begin(), times.end());
+    std::printf("%-44s median %9.2f ms   (min %.2f, max %.2f, %d runs)\n", what,
+                times[times.size() / 2] * 1e3, times.front() * 1e3, times.back() * 1e3, runs);
+    std::fflush(stdout);
+}
+
+// The settled start-up state of the panel, without the panel.
+void UseDefaultSettings()
+{
+    glGetIntegerv(GL_MAX_TEXTURE_UNITS, &viewer.textureUnitCount);
+    viewer.textureStage = 0;
+    BindTextureStages();
+    viewer.checkerShift = 8;
+    viewer.mipmapMode = Tinted;
+    viewer.tunnelFaces = 200;
+    viewer.planeDistance = 20.0;
+    viewer.texScaleU = 10.5;
+    viewer.texScaleV = 1.0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
+    const int side = argc > 2 ? std::max(1, std::atoi(argv[2])) : 4096;
+    if (!CreateRenderWindow())
+        return 1;
+    UseDefaultSettings();
+
+    char directory[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, directory);
+    const std::string path = std::string(directory) + "quorvane-bench.bmp";
+    {
+        bmp::Format format;
+        format.width = side;
+        format.height = side;
+        const std::vector<uint8_t> bytes = bmp::WriteBmp(format).bytes;
+        std::ofstream(path, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    }
+    std::printf("%d x %d 24-bit BMP, %d runs each\n", side, side, runs);
+
+    bool loaded = true;
+    Report("LoadDibImage (map, convert, reorder rows)", runs, [&] {
+        RgbImage* picture = LoadDibImage(path.c_str());
+        loaded = loaded && picture != nullptr;
+        if (picture != nullptr) {
+            std::free(picture->pixels);
+            std::free(picture);
+        }
+    });
+    for (MipmapMode mode : {Normal, Tinted}) {
+        viewer.mipmapMode = mode;
+        Report(mode == Normal ? "LoadBitmapTexture, Normal" : "LoadBitmapTexture, Tinted", runs,
+               [&] { loaded = LoadBitmapTexture(path.c_str()) && loaded; });
+    }
+    viewer.mipmapMode = Tinted;
+    Report("BuildCheckerTexture", runs, [] { BuildCheckerTexture(); });
+    BindTextureStages();
+    Report("RenderScene, default tunnel (200 faces)", runs, [] {
+        RenderScene();
+        glFinish();
+    });
+
+    DeleteFileA(path.c_str());
+    DestroyRenderWindow();
+    if (!loaded)
+        std::printf("The picture did not load.\n");
+    return loaded ? 0 : 1;
+}
