@@ -5,11 +5,8 @@
 #include <windows.h>
 #include <GL/gl.h>
 
-enum MipmapMode : int {
-    Normal = 0,      // generated levels keep the image's colours
-    Tinted = 1,      // generated levels are blended half-and-half with the level colour
-    FullColored = 2  // generated levels are filled with the level colour
-};
+#include "app/mipmap_mode.h"
+
 
 typedef void(APIENTRY* ActiveTextureProc)(GLenum unit);
 typedef void(APIENTRY* MultiTexCoord2dProc)(GLenum unit, GLdouble s, GLdouble t);

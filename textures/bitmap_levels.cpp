@@ -63,15 +63,15 @@ void BlendHalf(unsigned char* texel, const unsigned char* tint)
         texel[c] = static_cast<unsigned char>((texel[c] >> 1) + (tint[c] >> 1));
 }
 
-void ColorBitmapLevel(unsigned char* texels, int width, int height, int level, int mipmapMode)
+void ColorBitmapLevel(unsigned char* texels, int width, int height, int level, MipmapMode mode)
 {
-    if (level < 1 || (mipmapMode != 1 && mipmapMode != 2))
+    if (level < 1 || (mode != Tinted && mode != FullColored))
         return;
     const unsigned char* tint = BitmapLevelTint(level);
     const size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);
     for (size_t i = 0; i < count; ++i) {
         unsigned char* texel = texels + 3 * i;
-        if (mipmapMode == 1)
+        if (mode == Tinted)
             BlendHalf(texel, tint);
         else
             std::memcpy(texel, tint, 3);

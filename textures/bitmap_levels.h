@@ -1,6 +1,8 @@
 // Level sizes and colouring of the bitmap texture's mip chain; no platform needed.
 #pragma once
 
+#include "app/mipmap_mode.h"
+
 // Sides up to 2^30 give at most 31 levels.
 const int maxBitmapLevels = 31;
 
@@ -25,6 +27,5 @@ const unsigned char* BitmapLevelTint(int level);
 void BlendHalf(unsigned char* texel, const unsigned char* tint);
 
 // Colours the width x height texels (red, green, blue, rows tightly packed) of
-// `level` for `mipmapMode` 0 (Normal), 1 (Tinted) or 2 (FullColored). Level 0
-// and Normal stay as scaled.
-void ColorBitmapLevel(unsigned char* texels, int width, int height, int level, int mipmapMode);
+// `level` for the mode. Level 0 and Normal stay as scaled.
+void ColorBitmapLevel(unsigned char* texels, int width, int height, int level, MipmapMode mode);

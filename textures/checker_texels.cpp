@@ -24,7 +24,7 @@ int CheckerSquareExponent(int checkerShift, int level)
     return std::max(0, -checkerShift - level);
 }
 
-void FillCheckerLevel(uint32_t* texels, int level, int checkerShift, int mipmapMode)
+void FillCheckerLevel(uint32_t* texels, int level, int checkerShift, MipmapMode mipmapMode)
 {
     const int side = CheckerLevelSide(level);
     const int s = CheckerSquareExponent(checkerShift, level);

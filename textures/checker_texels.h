@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+#include "app/mipmap_mode.h"
+
 const int checkerLevelCount = 10;  // 512 x 512 down to 1 x 1
 const int checkerBaseSide = 512;
 
@@ -14,5 +16,5 @@ int CheckerSquareExponent(int checkerShift, int level);
 
 // Fills `texels` (CheckerLevelSide(level)^2 words, rows tightly packed) with
 // the level's texels as native 32-bit words, red in the top byte, alpha in the
-// bottom one. `mipmapMode` is 0 (Normal), 1 (Tinted) or 2 (FullColored).
-void FillCheckerLevel(uint32_t* texels, int level, int checkerShift, int mipmapMode);
+// bottom one.
+void FillCheckerLevel(uint32_t* texels, int level, int checkerShift, MipmapMode mode);

@@ -73,19 +73,20 @@ TEST(ColorBitmapLevel, ColoursEveryTexelOfLevelsAboveTheBase)
     const std::vector<unsigned char> scaled = {255, 255, 255, 0, 0, 0, 128, 64, 32,
                                                255, 255, 255, 0, 0, 0, 128, 64, 32};
     struct Case {
-        int level, mode;
+        int level;
+        MipmapMode mode;
         std::vector<unsigned char> first3;  // white, black, grey after colouring
     };
     const Case cases[] = {
-        {0, 1, {255, 255, 255, 0, 0, 0, 128, 64, 32}},      // level 0 never
-        {0, 2, {255, 255, 255, 0, 0, 0, 128, 64, 32}},
-        {3, 0, {255, 255, 255, 0, 0, 0, 128, 64, 32}},      // Normal
-        {1, 1, {254, 127, 127, 127, 0, 0, 191, 32, 16}},    // Tinted red
-        {8, 1, {127, 254, 127, 0, 127, 0, 64, 159, 16}},    // Tinted green again
-        {1, 2, {255, 0, 0, 255, 0, 0, 255, 0, 0}},          // FullColored red
-        {2, 2, {0, 255, 0, 0, 255, 0, 0, 255, 0}},
-        {9, 2, {0, 0, 255, 0, 0, 255, 0, 0, 255}},
-        {6, 2, {255, 255, 0, 255, 255, 0, 255, 255, 0}},
+        {0, Tinted, {255, 255, 255, 0, 0, 0, 128, 64, 32}},  // level 0 never
+        {0, FullColored, {255, 255, 255, 0, 0, 0, 128, 64, 32}},
+        {3, Normal, {255, 255, 255, 0, 0, 0, 128, 64, 32}},
+        {1, Tinted, {254, 127, 127, 127, 0, 0, 191, 32, 16}},  // red
+        {8, Tinted, {127, 254, 127, 0, 127, 0, 64, 159, 16}},  // green again
+        {1, FullColored, {255, 0, 0, 255, 0, 0, 255, 0, 0}},   // red
+        {2, FullColored, {0, 255, 0, 0, 255, 0, 0, 255, 0}},
+        {9, FullColored, {0, 0, 255, 0, 0, 255, 0, 0, 255}},
+        {6, FullColored, {255, 255, 0, 255, 255, 0, 255, 255, 0}},
     };
     for (const Case& c : cases) {
         std::vector<unsigned char> texels = scaled;
@@ -99,7 +100,7 @@ TEST(ColorBitmapLevel, ColoursEveryTexelOfLevelsAboveTheBase)
 TEST(ColorBitmapLevel, TouchesNothingPastTheLevel)
 {
     std::vector<unsigned char> block(3 * 4 * 4, 7);
-    ColorBitmapLevel(block.data(), 2, 1, 1, 2);
+    ColorBitmapLevel(block.data(), 2, 1, 1, FullColored);
     EXPECT_EQ((std::vector<unsigned char>{255, 0, 0, 255, 0, 0, 7}),
               std::vector<unsigned char>(block.begin(), block.begin() + 7));
 }

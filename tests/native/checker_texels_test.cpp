@@ -11,7 +11,7 @@ std::vector<uint32_t> Level(int level, int shift, int mode)
 {
     const int side = CheckerLevelSide(level);
     std::vector<uint32_t> texels(static_cast<size_t>(side) * side, 0xDEADBEEFu);
-    FillCheckerLevel(texels.data(), level, shift, mode);
+    FillCheckerLevel(texels.data(), level, shift, static_cast<MipmapMode>(mode));
     return texels;
 }
 
