@@ -170,35 +170,23 @@ std::vector<FailureCase> FailureCases()
         b.pop_back();
         cases.push_back({"pixel data one byte short", b, conversion});
     }
-    {
+    // The plain file with one 32-bit field of its headers made nonsense.
+    const struct {
+        const char* what;
+        size_t offset;
+        uint32_t value;
+    } patches[] = {
+        {"absurd width", 18, 0x7FFFFFFF},
+        {"absurd height", 22, 0x40000000},
+        {"most negative height", 22, 0x80000000},
+        {"width 0", 18, 0},
+        {"bfOffBits past the end", 10, static_cast<uint32_t>(plain.size()) + 1},
+        {"bfOffBits far past the end", 10, 0xFFFFFFF0u},
+    };
+    for (const auto& patch : patches) {
         std::vector<uint8_t> b = plain;
-        bmp::PutU32(b, 18, 0x7FFFFFFF);
-        cases.push_back({"absurd width", b, conversion});
-    }
-    {
-        std::vector<uint8_t> b = plain;
-        bmp::PutU32(b, 22, 0x40000000);
-        cases.push_back({"absurd height", b, conversion});
-    }
-    {
-        std::vector<uint8_t> b = plain;
-        bmp::PutU32(b, 22, 0x80000000);
-        cases.push_back({"most negative height", b, conversion});
-    }
-    {
-        std::vector<uint8_t> b = plain;
-        bmp::PutU32(b, 18, 0);
-        cases.push_back({"width 0", b, conversion});
-    }
-    {
-        std::vector<uint8_t> b = plain;
-        bmp::PutU32(b, 10, static_cast<uint32_t>(b.size()) + 1);
-        cases.push_back({"bfOffBits past the end", b, conversion});
-    }
-    {
-        std::vector<uint8_t> b = plain;
-        bmp::PutU32(b, 10, 0xFFFFFFF0u);
-        cases.push_back({"bfOffBits far past the end", b, conversion});
+        bmp::PutU32(b, patch.offset, patch.value);
+        cases.push_back({patch.what, b, conversion});
     }
     {
         std::vector<uint8_t> b = {'B', 'M', 1, 2, 3};
