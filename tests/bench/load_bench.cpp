@@ -16,11 +16,11 @@
 #include "app/render_window.h"
 #include "app/viewer_state.h"
 #include "common/bmp_writer.h"
-#include "render/gl_constants.h"
 #include "render/scene_renderer.h"
 #include "textures/bitmap_texture.h"
 #include "textures/checker_texture.h"
 #include "textures/dib_reader.h"
+#include "wine/panel_defaults.h"
 
 namespace {
 
@@ -45,20 +45,6 @@ void Report(const char* what, int runs, const std::function<void()>& work)
     std::fflush(stdout);
 }
 
-// The settled start-up state of the panel, without the panel.
-void UseDefaultSettings()
-{
-    glGetIntegerv(GL_MAX_TEXTURE_UNITS, &viewer.textureUnitCount);
-    viewer.textureStage = 0;
-    BindTextureStages();
-    viewer.checkerShift = 8;
-    viewer.mipmapMode = Tinted;
-    viewer.tunnelFaces = 200;
-    viewer.planeDistance = 20.0;
-    viewer.texScaleU = 10.5;
-    viewer.texScaleV = 1.0;
-}
-
 }  // namespace
 
 int main(int argc, char** argv)
@@ -67,7 +53,7 @@ int main(int argc, char** argv)
     const int side = argc > 2 ? std::max(1, std::atoi(argv[2])) : 4096;
     if (!CreateRenderWindow())
         return 1;
-    UseDefaultSettings();
+    SetPanelDefaults();
 
     char directory[MAX_PATH] = {};
     GetTempPathA(MAX_PATH, directory);

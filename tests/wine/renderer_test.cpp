@@ -17,6 +17,7 @@
 #include "render/scene_renderer.h"
 #include "textures/checker_texels.h"
 #include "textures/checker_texture.h"
+#include "wine/panel_defaults.h"
 #include "wine/support.h"
 
 namespace {
@@ -88,25 +89,6 @@ void KeepFrame(const std::vector<Rgb>& frame, const char* name)
             std::fwrite(bytes, 1, 3, file);
         }
     std::fclose(file);
-}
-
-// The panel's working defaults, set by hand.
-void SetPanelDefaults()
-{
-    glGetIntegerv(GL_MAX_TEXTURE_UNITS, &viewer.textureUnitCount);
-    viewer.maxAnisotropy = 1;
-    viewer.minFilter = GL_LINEAR_MIPMAP_LINEAR;
-    viewer.magFilter = GL_LINEAR;
-    viewer.checkerShift = 8;
-    viewer.mipmapMode = Tinted;
-    viewer.scenePlane = false;
-    viewer.planeDistance = 20.0;
-    viewer.tunnelFaces = 200;
-    viewer.texScaleU = 10.5;
-    viewer.texScaleV = 1.0;
-    viewer.textureStage = 0;
-    BuildCheckerTexture();
-    BindTextureStages();
 }
 
 GLint ActiveUnit()
