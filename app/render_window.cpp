@@ -71,6 +71,7 @@ bool CreateRenderWindow()
                                         frame.bottom - frame.top, nullptr, nullptr, instance,
                                         nullptr);
     if (viewer.mainWindow == nullptr) {
+        DestroyRenderWindow();
         ShowStartupError("Window creation failed.");
         return false;
     }
@@ -97,12 +98,14 @@ bool CreateRenderWindow()
     SetPixelFormat(viewer.deviceContext, formatIndex, &format);
 
     viewer.renderContext = wglCreateContext(viewer.deviceContext);
-    if (viewer.renderContext == nullptr) {
+    // A context that cannot be made current is as good as none: no OpenGL
+    // call may run without one.
+    if (viewer.renderContext == nullptr ||
+        !wglMakeCurrent(viewer.deviceContext, viewer.renderContext)) {
         DestroyRenderWindow();
         ShowStartupError("Render context creation failed.");
         return false;
     }
-    wglMakeCurrent(viewer.deviceContext, viewer.renderContext);
 
     InitRenderer();
     // The first frame is drawn here, with every setting still zero.
@@ -122,16 +125,37 @@ bool CreateRenderWindow()
     return false;
 }
 
+// Holds after any partial start-up and when called again: each handle is
+// released once and cleared, and the class goes so that the window can be
+// made again in the same process.
 void DestroyRenderWindow()
 {
-    glDeleteTextures(3, viewer.textureNames);
-    wglMakeCurrent(nullptr, nullptr);
-    wglDeleteContext(viewer.renderContext);
-    ReleaseDC(viewer.mainWindow, viewer.deviceContext);
-    DestroyWindow(viewer.mainWindow);
-    viewer.mainWindow = nullptr;
-    viewer.renderContext = nullptr;
-    viewer.deviceContext = nullptr;
+    // Texture names belong to the context: deleted only while it is current,
+    // never in whatever other context the thread may hold.
+    if (viewer.renderContext != nullptr && wglGetCurrentContext() == viewer.renderContext)
+        glDeleteTextures(3, viewer.textureNames);
+    for (GLuint& name : viewer.textureNames)
+        name = 0;
+    if (viewer.renderContext != nullptr) {
+        if (wglGetCurrentContext() == viewer.renderContext)
+            wglMakeCurrent(nullptr, nullptr);
+        wglDeleteContext(viewer.renderContext);
+        viewer.renderContext = nullptr;
+    }
+    if (viewer.deviceContext != nullptr) {
+        ReleaseDC(viewer.mainWindow, viewer.deviceContext);
+        viewer.deviceContext = nullptr;
+    }
+    if (viewer.mainWindow != nullptr) {
+        // Gone already when the user closed it; the owned panel goes with it.
+        if (IsWindow(viewer.mainWindow))
+            DestroyWindow(viewer.mainWindow);
+        viewer.mainWindow = nullptr;
+    }
+    viewer.settingsDialog = nullptr;
+    viewer.pfnActiveTexture = nullptr;
+    viewer.pfnMultiTexCoord2d = nullptr;
+    UnregisterClassA(productBanner, GetModuleHandleA(nullptr));
 }
 
 LRESULT CALLBACK RenderWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)

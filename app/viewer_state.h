@@ -29,6 +29,7 @@ struct ViewerState {
     int anisoSliderMax = 0;
     double maxLodBias = 0.0;
     int textureUnitCount = 0;
+    int maxTextureSize = 0;  // largest texture side, in texels
 
     // Settings
     int maxAnisotropy = 0;

@@ -31,6 +31,18 @@ if(QUORVANE_TESTS AND CMAKE_CROSSCOMPILING)
     add_dependencies(quorvane_wine_tests quorvane)
     add_test(NAME wine_tests COMMAND quorvane_wine_tests)
     set_tests_properties(wine_tests PROPERTIES TIMEOUT 900)
+
+    # The real program driven from a second process for a while; scripts/soak
+    # runs it for longer.
+    file(GLOB soakSources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/soak/*.cpp)
+    add_executable(quorvane_soak ${soakSources})
+    target_include_directories(quorvane_soak PRIVATE ${PROJECT_SOURCE_DIR}/tests)
+    target_link_libraries(quorvane_soak PRIVATE quorvane_core psapi)
+    target_link_options(quorvane_soak PRIVATE ${staticRuntime})
+    set_target_properties(quorvane_soak PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+    add_dependencies(quorvane_soak quorvane)
+    add_test(NAME soak COMMAND quorvane_soak --minutes 1)
+    set_tests_properties(soak PROPERTIES TIMEOUT 300)
 endif()
 
 if(CMAKE_CROSSCOMPILING)

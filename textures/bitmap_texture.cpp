@@ -5,11 +5,13 @@
 #include <GL/glu.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 
 #include "app/viewer_state.h"
 #include "textures/bitmap_levels.h"
 #include "textures/dib_reader.h"
+#include "textures/texture_limit.h"
 
 namespace {
 
@@ -19,6 +21,22 @@ void FreePicture(RgbImage* picture)
     std::free(picture);
 }
 
+// A texture larger than the driver takes would be left incomplete and show a
+// wrong picture without an error, so such a picture is refused and said so.
+bool FitsDriver(const RgbImage& picture)
+{
+    if (PictureFitsTextureLimit(picture.width, picture.height, viewer.maxTextureSize))
+        return true;
+    char text[160];
+    FormatTooLargeMessage(text, sizeof(text), picture.width, picture.height,
+                          viewer.maxTextureSize);
+    if (viewer.reportImageErrors)
+        MessageBoxA(GetFocus(), text, "Error", MB_OK);
+    else
+        std::fprintf(stderr, "%s\n", text);
+    return false;
+}
+
 }  // namespace
 
 bool LoadBitmapTexture(const char* path)
@@ -26,6 +44,10 @@ bool LoadBitmapTexture(const char* path)
     RgbImage* picture = LoadDibImage(path);
     if (picture == nullptr)
         return false;
+    if (!FitsDriver(*picture)) {
+        FreePicture(picture);
+        return false;
+    }
 
     // One block, sized for level 0, serves every level of the chain.
     BitmapLevelSize sizes[maxBitmapLevels];

@@ -110,6 +110,7 @@ void InitialiseSettings(HWND panel)
     SetScrollBar(panel, IDC_REPEAT_V_SCROLL, 5, 200, 10);
 
     glGetIntegerv(GL_MAX_TEXTURE_UNITS, &viewer.textureUnitCount);
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &viewer.maxTextureSize);
     viewer.textureStage = 0;
     BindTextureStages();
     SetSlider(panel, IDC_STAGE_SLIDER, 0, viewer.textureUnitCount - 1, 0);
@@ -403,6 +404,11 @@ INT_PTR CALLBACK SettingsDialogProc(HWND panel, UINT message, WPARAM wParam, LPA
     case WM_NCLBUTTONDBLCLK:
         ToggleRollUp(panel);
         return TRUE;
+    case WM_DESTROY:
+        // The message loop must not hand messages to a panel that is gone.
+        if (viewer.settingsDialog == panel)
+            viewer.settingsDialog = nullptr;
+        return FALSE;
     case settleSlidersMessage:
         for (int id : sliderIds)
             ApplySlider(panel, id);

@@ -209,3 +209,40 @@ TEST_F(BrowseTest, CheckerSliderSwitchesBackToTheCheckerboard)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(BrowseTest, PictureLargerThanTheDriversTexturesIsRefusedAndTheShownOneStays)
+{
+    ASSERT_GE(viewer.maxTextureSize, 64);
+    const int limit = viewer.maxTextureSize;
+    // The largest side that fits loads (a one-row picture keeps it cheap).
+    const std::string widest = WritePicture("quorvane widest.bmp", limit, 1);
+    Browse(widest);
+    DeleteFileA(widest.c_str());
+    EXPECT_EQ(widest, ItemText(IDC_BROWSE_BUTTON));
+    Browse(picture);
+    const GLuint shown = viewer.textureNames[bitmapTexture];
+    TakeFrameCount();
+
+    const std::string tooWide = WritePicture("quorvane too wide.bmp", limit + 1, 1);
+    MessageBoxCatcher catcher;
+    Browse(tooWide);
+    DeleteFileA(tooWide.c_str());
+    ASSERT_EQ(1u, catcher.boxes.size());
+    EXPECT_EQ("The picture is " + std::to_string(limit + 1) +
+                  " x 1 pixels; this driver's textures are at most " + std::to_string(limit) +
+                  " pixels on a side.",
+              catcher.boxes[0].text);
+    EXPECT_EQ("Error", catcher.boxes[0].caption);
+    EXPECT_EQ(picture, ItemText(IDC_BROWSE_BUTTON));
+    EXPECT_TRUE(IsChecked(IDC_USE_BMP_RADIO));
+    EXPECT_EQ(shown, viewer.textureNames[bitmapTexture]);
+    ExpectBitmapShownWithPanelSettings();
+    GLint width = 0;
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
+    EXPECT_EQ(8, width);
+    EXPECT_GE(TakeFrameCount(), 1);
+}
+
+}  // namespace

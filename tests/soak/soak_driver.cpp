@@ -1,0 +1,544 @@
+// Drives the real program from a second process with a seeded random sequence
+// of everything a user can do, checking after every action that it answers and
+// draws, and watching its memory and handles for growth.
+//
+//   quorvane_soak.exe [--minutes M] [--seed S] [--program PATH] [--growth-percent P]
+#include <windows.h>
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "common/bmp_writer.h"
+#include "soak/soak_target.h"
+#include "ui/resource.h"
+
+namespace {
+
+const DWORD answerMs = 5000;   // every action must be answered and drawn within this
+const DWORD dialogMs = 15000;  // file dialogs and loads under a loaded machine
+
+struct Options {
+    double minutes = 1.0;
+    uint32_t seed = 0;
+    bool seedGiven = false;
+    std::string program;
+    double growthPercent = 5.0;
+};
+
+// xorshift32: the same sequence from the same seed on every platform.
+struct Random {
+    uint32_t state;
+    uint32_t Next()
+    {
+        state ^= state << 13;
+        state ^= state >> 17;
+        state ^= state << 5;
+        return state;
+    }
+    int Below(int n) { return n <= 0 ? 0 : static_cast<int>(Next() % static_cast<uint32_t>(n)); }
+    int Between(int low, int high) { return low + Below(high - low + 1); }
+};
+
+enum class PickKind { Good, Bad, TooLarge, Cancel };
+
+struct Pick {
+    PickKind kind;
+    std::string path;
+    std::string expectedBox;  // the box a bad or too-large file raises (a prefix)
+};
+
+struct Soak {
+    SoakTarget target;
+    Random random;
+    std::vector<Pick> goodFiles, badFiles, largeFiles;
+    bool bitmapLoaded = false;
+    std::string detail;  // what the current action did, for a failure report
+    std::string error;
+};
+
+// A message that must be answered in time: a hang is a failure.
+bool Send(Soak& soak, HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    DWORD_PTR result = 0;
+    if (SendMessageTimeoutA(window, message, wParam, lParam, SMTO_ABORTIFHUNG, answerMs,
+                            &result))
+        return true;
+    soak.error = "message " + std::to_string(message) + " not answered within 5 s";
+    return false;
+}
+
+HWND Item(Soak& soak, int id)
+{
+    return GetDlgItem(soak.target.panel, id);
+}
+
+// Answers the open-file dialog that the last click raised, then waits for the
+// outcome the picked file must have.
+bool ChooseFile(Soak& soak, const Pick& pick)
+{
+    const std::string shownBefore = ControlText(soak.target.panel, IDC_BROWSE_BUTTON);
+    HWND dialog = WaitForFileDialog(soak.target, dialogMs);
+    if (dialog == nullptr) {
+        soak.error = "no open-file dialog came up";
+        return false;
+    }
+    AnswerFileDialog(dialog, pick.kind == PickKind::Cancel ? "" : pick.path);
+    for (DWORD waited = 0; IsWindow(dialog); waited += 20) {
+        if (waited > dialogMs) {
+            soak.error = "the open-file dialog did not close";
+            return false;
+        }
+        Sleep(20);
+    }
+    switch (pick.kind) {
+    case PickKind::Good:
+        if (!WaitForControlText(soak.target.panel, IDC_BROWSE_BUTTON, pick.path, dialogMs)) {
+            soak.error = "the picture did not load";
+            return false;
+        }
+        soak.bitmapLoaded = true;
+        return true;
+    case PickKind::Bad:
+    case PickKind::TooLarge: {
+        const std::string box = WaitForMessageBox(soak.target, dialogMs);
+        if (box.compare(0, pick.expectedBox.size(), pick.expectedBox) != 0 || box.empty()) {
+            soak.error = "expected the box \"" + pick.expectedBox + "...\", saw \"" + box + "\"";
+            return false;
+        }
+        break;
+    }
+    case PickKind::Cancel:
+        break;
+    }
+    // A refused or cancelled file changes nothing.
+    if (!Send(soak, soak.target.panel, WM_NULL, 0, 0))
+        return false;
+    const std::string shownAfter = ControlText(soak.target.panel, IDC_BROWSE_BUTTON);
+    if (shownAfter != shownBefore) {
+        soak.error = "the Browse button changed from \"" + shownBefore + "\" to \"" + shownAfter + "\"";
+        return false;
+    }
+    return true;
+}
+
+const Pick& PickFile(Soak& soak)
+{
+    static const Pick cancel = {PickKind::Cancel, "", ""};
+    switch (soak.random.Below(8)) {
+    case 0:
+    case 1:
+        return soak.badFiles[soak.random.Below(static_cast<int>(soak.badFiles.size()))];
+    case 2:
+        return soak.largeFiles[soak.random.Below(static_cast<int>(soak.largeFiles.size()))];
+    case 3:
+        return cancel;
+    default:
+        return soak.goodFiles[soak.random.Below(static_cast<int>(soak.goodFiles.size()))];
+    }
+}
+
+const char* PickName(PickKind kind)
+{
+    static const char* const names[] = {"good", "bad", "too large", "cancel"};
+    return names[static_cast<int>(kind)];
+}
+
+// --- The actions ----------------------------------------------------------
+
+bool MoveSlider(Soak& soak)
+{
+    static const int ids[] = {IDC_ANISO_SLIDER,    IDC_LODBIAS_SLIDER, IDC_CHECKER_SLIDER,
+                              IDC_DISTANCE_SLIDER, IDC_FACES_SLIDER,   IDC_STAGE_SLIDER};
+    const int id = ids[soak.random.Below(6)];
+    HWND slider = Item(soak, id);
+    // A disabled slider (a driver without the extension) cannot be moved by a user.
+    if (!IsWindowEnabled(slider)) {
+        soak.detail = "slider " + std::to_string(id) + " disabled, left alone";
+        return true;
+    }
+    const int low = static_cast<int>(SendMessageA(slider, TBM_GETRANGEMIN, 0, 0));
+    const int high = static_cast<int>(SendMessageA(slider, TBM_GETRANGEMAX, 0, 0));
+    const int position = soak.random.Between(low, high);
+    const int code = soak.random.Below(3) == 0 ? TB_ENDTRACK : TB_THUMBTRACK;
+    soak.detail = "slider " + std::to_string(id) + " to " + std::to_string(position);
+    return Send(soak, slider, TBM_SETPOS, TRUE, position) &&
+           Send(soak, soak.target.panel, WM_HSCROLL, MAKEWPARAM(code, position),
+                reinterpret_cast<LPARAM>(slider));
+}
+
+bool SelectFromList(Soak& soak)
+{
+    const int id = soak.random.Below(2) ? IDC_MIN_FILTER_LIST : IDC_MAG_FILTER_LIST;
+    HWND list = Item(soak, id);
+    const int index = soak.random.Below(static_cast<int>(SendMessageA(list, CB_GETCOUNT, 0, 0)));
+    soak.detail = "list " + std::to_string(id) + " entry " + std::to_string(index);
+    return Send(soak, list, CB_SETCURSEL, index, 0) &&
+           Send(soak, soak.target.panel, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE),
+                reinterpret_cast<LPARAM>(list));
+}
+
+bool ClickRadio(Soak& soak)
+{
+    static const int ids[] = {IDC_USE_BMP_RADIO,       IDC_CHECKER_RADIO,
+                              IDC_MIPMAP_NORMAL_RADIO, IDC_MIPMAP_TINTED_RADIO,
+                              IDC_MIPMAP_FULL_RADIO,   IDC_PLANE_RADIO,
+                              IDC_TUNNEL_RADIO};
+    const int id = ids[soak.random.Below(7)];
+    soak.detail = "radio " + std::to_string(id);
+    if (id == IDC_USE_BMP_RADIO && !soak.bitmapLoaded) {
+        // Before any picture has loaded this radio opens the file dialog.
+        const Pick& pick = PickFile(soak);
+        soak.detail += std::string(" opens the dialog, ") + PickName(pick.kind) + " " + pick.path;
+        PostMessageA(Item(soak, id), BM_CLICK, 0, 0);
+        return ChooseFile(soak, pick);
+    }
+    return Send(soak, Item(soak, id), BM_CLICK, 0, 0);
+}
+
+bool Scroll(Soak& soak)
+{
+    static const int ids[] = {IDC_PLANE_ANGLE_SCROLL, IDC_SCENE_ROTATION_SCROLL,
+                              IDC_TEXTURE_ROTATION_SCROLL, IDC_REPEAT_U_SCROLL,
+                              IDC_REPEAT_V_SCROLL};
+    static const int codes[] = {SB_LINELEFT,      SB_LINERIGHT,  SB_PAGELEFT,
+                                SB_PAGERIGHT,     SB_THUMBPOSITION, SB_THUMBTRACK,
+                                SB_LEFT,          SB_RIGHT,      SB_ENDSCROLL};
+    const int id = ids[soak.random.Below(5)];
+    const int code = codes[soak.random.Below(9)];
+    // Thumb positions also outside the bars' ranges: the bar clamps them.
+    const int thumb = soak.random.Between(0, 250);
+    soak.detail = "scroll bar " + std::to_string(id) + " code " + std::to_string(code) +
+                  " thumb " + std::to_string(thumb);
+    return Send(soak, soak.target.panel, WM_HSCROLL, MAKEWPARAM(code, thumb),
+                reinterpret_cast<LPARAM>(Item(soak, id)));
+}
+
+bool Browse(Soak& soak)
+{
+    const Pick& pick = PickFile(soak);
+    soak.detail = std::string("Browse, ") + PickName(pick.kind) + " " + pick.path;
+    PostMessageA(Item(soak, IDC_BROWSE_BUTTON), BM_CLICK, 0, 0);
+    return ChooseFile(soak, pick);
+}
+
+bool RollUpOrRestore(Soak& soak)
+{
+    soak.detail = "caption double-click";
+    return Send(soak, soak.target.panel, WM_NCLBUTTONDBLCLK, HTCAPTION, 0);
+}
+
+// Keys go through the program's message loop, as typed keys do.
+bool PressKey(Soak& soak, HWND window, WPARAM key, bool control)
+{
+    if (control)
+        PostMessageA(window, WM_KEYDOWN, VK_CONTROL, 1);
+    PostMessageA(window, WM_KEYDOWN, key, 1);
+    PostMessageA(window, WM_KEYUP, key, 0xC0000001);
+    if (control)
+        PostMessageA(window, WM_KEYUP, VK_CONTROL, 0xC0000001);
+    return Send(soak, window, WM_NULL, 0, 0);
+}
+
+bool EnterOrEscape(Soak& soak)
+{
+    const bool enter = soak.random.Below(2) == 0;
+    soak.detail = enter ? "Enter" : "Escape";
+    return PressKey(soak, soak.target.panel, enter ? VK_RETURN : VK_ESCAPE, false);
+}
+
+struct Action {
+    const char* name;
+    int weight;
+    bool (*run)(Soak&);
+};
+
+// New user actions go here; the weights are relative frequencies. Browse is
+// rare because each one waits for a dialog.
+const Action actions[] = {
+    {"slider", 30, MoveSlider},
+    {"list", 12, SelectFromList},
+    {"radio", 18, ClickRadio},
+    {"scroll", 25, Scroll},
+    {"browse", 4, Browse},
+    {"rollup", 4, RollUpOrRestore},
+    {"key", 7, EnterOrEscape},
+};
+
+const Action& ChooseAction(Random& random)
+{
+    int total = 0;
+    for (const Action& action : actions)
+        total += action.weight;
+    int pick = random.Below(total);
+    for (const Action& action : actions) {
+        if (pick < action.weight)
+            return action;
+        pick -= action.weight;
+    }
+    return actions[0];
+}
+
+// --- Files ----------------------------------------------------------------
+
+std::string WriteTempFile(const std::string& name, const std::vector<uint8_t>& bytes)
+{
+    char directory[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, directory);
+    const std::string path = std::string(directory) + "quorvane-soak-" +
+                             std::to_string(GetCurrentProcessId()) + "-" + name + ".bmp";
+    std::ofstream file(path, std::ios::binary);
+    file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    return path;
+}
+
+void WriteFiles(Soak& soak)
+{
+    const struct {
+        const char* name;
+        bmp::Format format;
+    } good[] = {
+        {"card", bmp::MakeFormat(300, 200, 24, true)},
+        {"small", bmp::MakeFormat(67, 41, 24, true)},
+        {"one", bmp::MakeFormat(1, 1, 24, true)},
+        {"rle8", bmp::MakeFormat(13, 4, 8, true, false, bmp::Encoding::Rle8)},
+        {"core4", bmp::MakeFormat(5, 2, 4, false, true)},
+        {"wide", bmp::MakeFormat(512, 1, 32, true)},
+    };
+    for (const auto& file : good)
+        soak.goodFiles.push_back({PickKind::Good, WriteTempFile(file.name, bmp::WriteBmp(file.format).bytes), ""});
+
+    std::vector<uint8_t> unknownHeader = bmp::WriteBmp(bmp::Format{}).bytes;
+    bmp::PutU32(unknownHeader, 14, 108);
+    soak.badFiles.push_back({PickKind::Bad, WriteTempFile("header108", unknownHeader),
+                             "Unknown DIB file format."});
+    std::vector<uint8_t> cut = bmp::WriteBmp(bmp::MakeFormat(16, 16, 24, true)).bytes;
+    cut.resize(cut.size() / 2);
+    soak.badFiles.push_back({PickKind::Bad, WriteTempFile("cut", cut), "Image file conversion error."});
+
+    soak.largeFiles.push_back({PickKind::TooLarge,
+                               WriteTempFile("too-wide", bmp::WriteBmp(bmp::MakeFormat(16385, 1, 24, true)).bytes),
+                               "The picture is 16385 x 1 pixels; this driver's textures are at most "});
+}
+
+void DeleteFiles(const Soak& soak)
+{
+    for (const auto* files : {&soak.goodFiles, &soak.badFiles, &soak.largeFiles})
+        for (const Pick& pick : *files)
+            DeleteFileA(pick.path.c_str());
+}
+
+// --- The run --------------------------------------------------------------
+
+std::string DefaultProgram()
+{
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string directory(path);
+    return directory.substr(0, directory.find_last_of("\\/") + 1) + "quorvane.exe";
+}
+
+bool ParseOptions(int argc, char** argv, Options& options)
+{
+    options.program = DefaultProgram();
+    for (int i = 1; i + 1 < argc; i += 2) {
+        const std::string name = argv[i];
+        const char* value = argv[i + 1];
+        if (name == "--minutes")
+            options.minutes = std::atof(value);
+        else if (name == "--seed") {
+            options.seed = static_cast<uint32_t>(std::strtoul(value, nullptr, 10));
+            options.seedGiven = true;
+        } else if (name == "--program")
+            options.program = value;
+        else if (name == "--growth-percent")
+            options.growthPercent = std::atof(value);
+        else
+            return false;
+    }
+    if (argc % 2 == 0)
+        return false;
+    if (!options.seedGiven)
+        options.seed = GetTickCount() ^ (GetCurrentProcessId() << 16);
+    if (options.seed == 0)
+        options.seed = 1;  // xorshift stays at 0
+    return options.minutes > 0;
+}
+
+double Megabytes(SIZE_T bytes)
+{
+    return bytes / (1024.0 * 1024.0);
+}
+
+void PrintSample(const char* label, const MemorySample& s, long actionCount)
+{
+    std::printf("soak: %-9s %7.1f s %7ld actions  private %7.1f MB  working set %7.1f MB  handles %lu\n",
+                label, s.seconds, actionCount, Megabytes(s.privateBytes), Megabytes(s.workingSet),
+                static_cast<unsigned long>(s.handles));
+    std::fflush(stdout);
+}
+
+// Growth after warm-up: the smallest of the last samples against the largest
+// of the warm-up, so that a transient peak (a picture being scaled) is no leak
+// and a steady climb is.
+bool CheckGrowth(const std::vector<MemorySample>& samples, size_t warmupCount, double percent,
+                 std::string& error)
+{
+    if (samples.size() < warmupCount + 3 || warmupCount == 0) {
+        error = "too few memory samples after warm-up to judge growth";
+        return false;
+    }
+    MemorySample peak = samples[0], end = samples.back();
+    for (size_t i = 0; i < warmupCount; ++i) {
+        peak.privateBytes = std::max(peak.privateBytes, samples[i].privateBytes);
+        peak.workingSet = std::max(peak.workingSet, samples[i].workingSet);
+        peak.handles = std::max(peak.handles, samples[i].handles);
+    }
+    for (size_t i = samples.size() - 3; i < samples.size(); ++i) {
+        end.privateBytes = std::min(end.privateBytes, samples[i].privateBytes);
+        end.workingSet = std::min(end.workingSet, samples[i].workingSet);
+        end.handles = std::min(end.handles, samples[i].handles);
+    }
+    const double factor = 1.0 + percent / 100.0;
+    char text[256];
+    if (end.privateBytes > peak.privateBytes * factor) {
+        std::snprintf(text, sizeof(text), "private memory grew from %.1f MB to %.1f MB",
+                      Megabytes(peak.privateBytes), Megabytes(end.privateBytes));
+        error = text;
+        return false;
+    }
+    if (end.workingSet > peak.workingSet * factor) {
+        std::snprintf(text, sizeof(text), "working set grew from %.1f MB to %.1f MB",
+                      Megabytes(peak.workingSet), Megabytes(end.workingSet));
+        error = text;
+        return false;
+    }
+    // Handles are few: a couple more than the warm-up's peak is already a leak in the making.
+    if (end.handles > peak.handles * factor + 2) {
+        error = "handles grew from " + std::to_string(peak.handles) + " to " +
+                std::to_string(end.handles);
+        return false;
+    }
+    return true;
+}
+
+int Fail(Soak& soak, const Options& options, long actionCount, const char* actionName)
+{
+    std::printf("soak: FAILED at action %ld (%s: %s): %s\n", actionCount, actionName,
+                soak.detail.c_str(), soak.error.c_str());
+    std::printf("soak: replay with: scripts/soak %g %lu\n", options.minutes,
+                static_cast<unsigned long>(options.seed));
+    std::fflush(stdout);
+    // Leave no box open and no program behind.
+    for (const TargetDialog& dialog : TargetDialogs(soak.target))
+        std::printf("soak: open dialog: \"%s\"\n", dialog.text.c_str());
+    if (soak.target.process.hProcess != nullptr) {
+        TerminateProcess(soak.target.process.hProcess, 99);
+        CloseHandle(soak.target.process.hThread);
+        CloseHandle(soak.target.process.hProcess);
+    }
+    DeleteFiles(soak);
+    return 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    Options options;
+    if (!ParseOptions(argc, argv, options)) {
+        std::fprintf(stderr,
+                     "usage: quorvane_soak [--minutes M] [--seed S] [--program PATH] "
+                     "[--growth-percent P]\n");
+        return 2;
+    }
+    std::printf("soak: seed %lu, %g minutes, program %s\n",
+                static_cast<unsigned long>(options.seed), options.minutes, options.program.c_str());
+    std::fflush(stdout);
+
+    Soak soak;
+    soak.random.state = options.seed;
+    WriteFiles(soak);
+    if (!StartTarget(options.program, soak.target, soak.error))
+        return Fail(soak, options, 0, "start");
+
+    const double totalSeconds = options.minutes * 60.0;
+    // The first quarter (at least 15 s) settles the driver's caches and
+    // compiled shaders; growth counts only after it.
+    const double warmupSeconds = std::max(15.0, totalSeconds / 4.0);
+    const double sampleEvery = std::max(1.0, totalSeconds / 600.0);
+    const double reportEvery = totalSeconds > 600.0 ? 300.0 : 15.0;
+    const DWORD startTicks = GetTickCount();
+    auto elapsed = [startTicks]() { return (GetTickCount() - startTicks) / 1000.0; };
+
+    std::vector<MemorySample> samples;
+    MemorySample sample = {};
+    if (!SampleMemory(soak.target, 0.0, sample)) {
+        soak.error = "the program's memory and handle counts cannot be read";
+        return Fail(soak, options, 0, "sample");
+    }
+    samples.push_back(sample);
+    PrintSample("start", sample, 0);
+    size_t warmupCount = 0;
+    double nextSample = sampleEvery, nextReport = reportEvery;
+    std::map<std::string, long> counts;
+    long actionCount = 0;
+
+    while (elapsed() < totalSeconds) {
+        const Action& action = ChooseAction(soak.random);
+        ++actionCount;
+        ++counts[action.name];
+        soak.detail.clear();
+        if (!action.run(soak))
+            return Fail(soak, options, actionCount, action.name);
+        // Whatever the action, no box may be left open: the expected ones
+        // were closed by the action itself.
+        std::vector<TargetDialog> open = TargetDialogs(soak.target);
+        if (!open.empty()) {
+            soak.error = std::string("unexpected ") + (open[0].messageBox ? "message box" : "dialog") +
+                         " \"" + open[0].text + "\"";
+            return Fail(soak, options, actionCount, action.name);
+        }
+        if (!AnswersAndDraws(soak.target, answerMs, soak.error))
+            return Fail(soak, options, actionCount, action.name);
+
+        const double now = elapsed();
+        if (now >= nextSample) {
+            nextSample += sampleEvery;
+            if (!SampleMemory(soak.target, now, sample)) {
+                soak.error = "the program's memory and handle counts cannot be read";
+                return Fail(soak, options, actionCount, action.name);
+            }
+            samples.push_back(sample);
+            if (now < warmupSeconds)
+                warmupCount = samples.size();
+            if (now >= nextReport) {
+                nextReport += reportEvery;
+                PrintSample(now < warmupSeconds ? "warm-up" : "running", sample, actionCount);
+            }
+        }
+    }
+
+    PrintSample("end", samples.back(), actionCount);
+    std::printf("soak: %ld actions:", actionCount);
+    for (const auto& count : counts)
+        std::printf(" %s %ld", count.first.c_str(), count.second);
+    std::printf("\n");
+    if (!CheckGrowth(samples, warmupCount, options.growthPercent, soak.error))
+        return Fail(soak, options, actionCount, "growth");
+    std::string closeError;
+    if (!CloseTarget(soak.target, closeError)) {
+        soak.error = closeError;
+        return Fail(soak, options, actionCount, "close");
+    }
+    DeleteFiles(soak);
+    std::printf("soak: passed, seed %lu\n", static_cast<unsigned long>(options.seed));
+    return 0;
+}

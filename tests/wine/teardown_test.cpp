@@ -1,0 +1,129 @@
+// The render window's teardown after partial start-ups, twice over, and with
+// another context current; the panel's handle when the panel goes.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <GL/gl.h>
+
+#include <cstring>
+#include <string>
+
+#include "app/render_window.h"
+#include "app/viewer_state.h"
+#include "wine/panel_support.h"
+#include "wine/support.h"
+
+namespace {
+
+bool ClassRegistered()
+{
+    WNDCLASSA windowClass;
+    return GetClassInfoA(GetModuleHandleA(nullptr), productBanner, &windowClass) != 0;
+}
+
+PROC WINAPI LookupWithoutMultitexture(LPCSTR name)
+{
+    if (std::strncmp(name, "glActiveTexture", 15) == 0)
+        return nullptr;
+    return wglGetProcAddress(name);
+}
+
+class TeardownTest : public testing::Test {
+protected:
+    void TearDown() override
+    {
+        glEntryPointLookup = wglGetProcAddress;
+        ClosePanel();
+    }
+};
+
+TEST_F(TeardownTest, DestroyBeforeAnyStartAndTwiceAfterOneIsHarmless)
+{
+    ResetViewerState();
+    DestroyRenderWindow();
+    EXPECT_EQ(nullptr, viewer.mainWindow);
+
+    ASSERT_NO_FATAL_FAILURE(OpenRenderWindow());
+    HWND window = viewer.mainWindow;
+    DestroyRenderWindow();
+    DestroyRenderWindow();
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_EQ(nullptr, viewer.mainWindow);
+    EXPECT_EQ(nullptr, viewer.deviceContext);
+    EXPECT_EQ(nullptr, viewer.renderContext);
+    EXPECT_EQ(0u, viewer.textureNames[0] | viewer.textureNames[1] | viewer.textureNames[2]);
+    EXPECT_FALSE(ClassRegistered());
+    // The class went with the window, so a second start in this process works.
+    PumpMessages();
+    MessageBoxCatcher catcher;
+    EXPECT_TRUE(CreateRenderWindow());
+    EXPECT_TRUE(catcher.boxes.empty());
+}
+
+TEST_F(TeardownTest, FailedStartLeavesNothingBehindAndTheNextStartWorks)
+{
+    ResetViewerState();
+    glEntryPointLookup = LookupWithoutMultitexture;
+    {
+        MessageBoxCatcher catcher;
+        EXPECT_FALSE(CreateRenderWindow());
+        EXPECT_EQ(2u, catcher.boxes.size());
+    }
+    EXPECT_FALSE(ClassRegistered());
+    EXPECT_EQ(nullptr, FindWindowA(productBanner, nullptr));
+    EXPECT_EQ(nullptr, wglGetCurrentContext());
+    EXPECT_EQ(nullptr, viewer.pfnActiveTexture);
+    PumpMessages();
+    glEntryPointLookup = wglGetProcAddress;
+    MessageBoxCatcher catcher;
+    EXPECT_TRUE(CreateRenderWindow());
+    EXPECT_TRUE(catcher.boxes.empty());
+}
+
+TEST_F(TeardownTest, AnotherCurrentContextKeepsItsTextures)
+{
+    ASSERT_NO_FATAL_FAILURE(OpenRenderWindow());
+    // A context of the test's own, holding textures under the viewer's names.
+    HWND otherWindow = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 8, 8, nullptr, nullptr,
+                                       GetModuleHandleA(nullptr), nullptr);
+    HDC otherDc = GetDC(otherWindow);
+    PIXELFORMATDESCRIPTOR format = {};
+    format.nSize = sizeof(format);
+    format.nVersion = 1;
+    format.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL;
+    format.cColorBits = 24;
+    ASSERT_TRUE(SetPixelFormat(otherDc, ChoosePixelFormat(otherDc, &format), &format));
+    HGLRC other = wglCreateContext(otherDc);
+    ASSERT_TRUE(wglMakeCurrent(otherDc, other));
+    const unsigned char texel[4] = {1, 2, 3, 4};
+    GLuint names[3];
+    for (int i = 0; i < 3; ++i) {
+        names[i] = viewer.textureNames[i];
+        glBindTexture(GL_TEXTURE_2D, names[i]);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, texel);
+    }
+
+    DestroyRenderWindow();
+    EXPECT_EQ(other, wglGetCurrentContext());
+    for (GLuint name : names)
+        EXPECT_TRUE(glIsTexture(name)) << name;
+    wglMakeCurrent(nullptr, nullptr);
+    wglDeleteContext(other);
+    ReleaseDC(otherWindow, otherDc);
+    DestroyWindow(otherWindow);
+}
+
+TEST_F(TeardownTest, PanelHandleIsClearedWhenThePanelGoes)
+{
+    ASSERT_NO_FATAL_FAILURE(OpenPanel());
+    DestroyWindow(viewer.mainWindow);
+    EXPECT_FALSE(IsWindow(testPanel));
+    EXPECT_EQ(nullptr, viewer.settingsDialog);
+    // The program's own order: the window went with the user's close first.
+    DestroyRenderWindow();
+    EXPECT_EQ(nullptr, viewer.renderContext);
+    EXPECT_FALSE(ClassRegistered());
+    testPanel = nullptr;
+}
+
+}  // namespace

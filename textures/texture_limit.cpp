@@ -1,0 +1,35 @@
+#include "textures/texture_limit.h"
+
+#include <cstdint>
+#include <cstdio>
+
+namespace {
+
+// 64 bits, so that no side the reader can return overflows while doubling.
+int64_t PowerOfTwoNotBelow(int side)
+{
+    int64_t power = 1;
+    while (power < side)
+        power *= 2;
+    return power;
+}
+
+}  // namespace
+
+bool PictureFitsTextureLimit(int pictureWidth, int pictureHeight, int maxTextureSide)
+{
+    if (maxTextureSide <= 0)
+        return true;
+    return PowerOfTwoNotBelow(pictureWidth) <= maxTextureSide &&
+           PowerOfTwoNotBelow(pictureHeight) <= maxTextureSide;
+}
+
+const char* FormatTooLargeMessage(char* text, size_t capacity, int pictureWidth,
+                                  int pictureHeight, int maxTextureSide)
+{
+    std::snprintf(text, capacity,
+                  "The picture is %d x %d pixels; this driver's textures are at most %d pixels "
+                  "on a side.",
+                  pictureWidth, pictureHeight, maxTextureSide);
+    return text;
+}
