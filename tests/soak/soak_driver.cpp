@@ -61,8 +61,35 @@ struct Soak {
     std::vector<Pick> goodFiles, badFiles, largeFiles;
     bool bitmapLoaded = false;
     std::string detail;  // what the current action did, for a failure report
+    std::vector<std::string> recent;  // the last actions before it
     std::string error;
 };
+
+std::string ExitCode(const SoakTarget& target)
+{
+    DWORD code = 0;
+    GetExitCodeProcess(target.process.hProcess, &code);
+    char text[16];
+    std::snprintf(text, sizeof(text), "0x%lX", static_cast<unsigned long>(code));
+    return text;
+}
+
+// Under Wine a stuck program's threads can be shown with the debugger.
+void PrintBacktrace(const SoakTarget& target)
+{
+    std::string command = "winedbg --auto " + std::to_string(target.process.dwProcessId);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION debugger = {};
+    std::fflush(stdout);
+    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &debugger))
+        return;
+    if (WaitForSingleObject(debugger.hProcess, 60000) != WAIT_OBJECT_0)
+        TerminateProcess(debugger.hProcess, 1);
+    CloseHandle(debugger.hThread);
+    CloseHandle(debugger.hProcess);
+}
 
 // A message that must be answered in time: a hang is a failure.
 bool Send(Soak& soak, HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -71,7 +98,18 @@ bool Send(Soak& soak, HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     if (SendMessageTimeoutA(window, message, wParam, lParam, SMTO_ABORTIFHUNG, answerMs,
                             &result))
         return true;
-    soak.error = "message " + std::to_string(message) + " not answered within 5 s";
+    if (!TargetAlive(soak.target)) {
+        soak.error = "the program has ended (exit code " + ExitCode(soak.target) + ")";
+        return false;
+    }
+    // Slow or stuck: a minute more tells which.
+    const DWORD start = GetTickCount();
+    const bool late = SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 60000, &result);
+    soak.error = "message " + std::to_string(message) + " not answered within 5 s; " +
+                 (late ? "answered " + std::to_string(5 + (GetTickCount() - start) / 1000) + " s later"
+                       : "no answer after a minute more");
+    if (!late)
+        PrintBacktrace(soak.target);
     return false;
 }
 
@@ -221,12 +259,16 @@ bool Scroll(Soak& soak)
                 reinterpret_cast<LPARAM>(Item(soak, id)));
 }
 
-bool Browse(Soak& soak)
+bool BrowseFor(Soak& soak, const Pick& pick)
 {
-    const Pick& pick = PickFile(soak);
     soak.detail = std::string("Browse, ") + PickName(pick.kind) + " " + pick.path;
     PostMessageA(Item(soak, IDC_BROWSE_BUTTON), BM_CLICK, 0, 0);
     return ChooseFile(soak, pick);
+}
+
+bool Browse(Soak& soak)
+{
+    return BrowseFor(soak, PickFile(soak));
 }
 
 bool RollUpOrRestore(Soak& soak)
@@ -284,6 +326,43 @@ const Action& ChooseAction(Random& random)
         pick -= action.weight;
     }
     return actions[0];
+}
+
+// After every action: no box left open (the expected ones were closed by the
+// action itself), an answer and a frame within 5 s.
+bool CheckAfterAction(Soak& soak)
+{
+    std::vector<TargetDialog> open = TargetDialogs(soak.target);
+    if (!open.empty()) {
+        soak.error = std::string("unexpected ") + (open[0].messageBox ? "message box" : "dialog") +
+                     " \"" + open[0].text + "\"";
+        return false;
+    }
+    return AnswersAndDraws(soak.target, answerMs, soak.error);
+}
+
+// Before the random part every file is chosen once and every other kind of
+// action done a few times, so that the warm-up has seen the program's paths
+// (the file dialog's libraries, compiled shaders) before growth counts.
+bool Tour(Soak& soak, long& actionCount)
+{
+    std::vector<Pick> picks = soak.goodFiles;
+    picks.insert(picks.end(), soak.badFiles.begin(), soak.badFiles.end());
+    picks.insert(picks.end(), soak.largeFiles.begin(), soak.largeFiles.end());
+    picks.push_back({PickKind::Cancel, "", ""});
+    picks.push_back(soak.goodFiles[0]);
+    for (const Pick& pick : picks) {
+        ++actionCount;
+        if (!BrowseFor(soak, pick) || !CheckAfterAction(soak))
+            return false;
+    }
+    for (int round = 0; round < 40; ++round) {
+        ++actionCount;
+        const Action& action = actions[round % (sizeof(actions) / sizeof(actions[0]))];
+        if (action.run != Browse && (!action.run(soak) || !CheckAfterAction(soak)))
+            return false;
+    }
+    return true;
 }
 
 // --- Files ----------------------------------------------------------------
@@ -429,10 +508,36 @@ bool CheckGrowth(const std::vector<MemorySample>& samples, size_t warmupCount, d
     return true;
 }
 
+// What the panel shows, so that a failure can be set up again by hand.
+void PrintPanelState(HWND panel)
+{
+    static const int labels[] = {IDC_ANISO_LABEL,         IDC_LODBIAS_LABEL,
+                                 IDC_CHECKER_LABEL,       IDC_DISTANCE_LABEL,
+                                 IDC_FACES_LABEL,         IDC_STAGE_LABEL,
+                                 IDC_PLANE_ANGLE_LABEL,   IDC_SCENE_ROTATION_LABEL,
+                                 IDC_TEXTURE_ROTATION_LABEL, IDC_REPEAT_U_LABEL,
+                                 IDC_REPEAT_V_LABEL,      IDC_BROWSE_BUTTON};
+    std::printf("soak: panel:");
+    for (int id : labels)
+        std::printf(" %d=\"%s\"", id, ControlText(panel, id).c_str());
+    for (int id : {IDC_MIN_FILTER_LIST, IDC_MAG_FILTER_LIST})
+        std::printf(" %d=entry %ld", id,
+                    static_cast<long>(SendMessageA(GetDlgItem(panel, id), CB_GETCURSEL, 0, 0)));
+    std::printf(" checked:");
+    for (int id = IDC_USE_BMP_RADIO; id <= IDC_TUNNEL_RADIO; ++id)
+        if (id != IDC_BROWSE_BUTTON &&
+            SendMessageA(GetDlgItem(panel, id), BM_GETCHECK, 0, 0) == BST_CHECKED)
+            std::printf(" %d", id);
+    std::printf("\n");
+}
+
 int Fail(Soak& soak, const Options& options, long actionCount, const char* actionName)
 {
     std::printf("soak: FAILED at action %ld (%s: %s): %s\n", actionCount, actionName,
                 soak.detail.c_str(), soak.error.c_str());
+    PrintPanelState(soak.target.panel);
+    for (const std::string& line : soak.recent)
+        std::printf("soak: before it: %s\n", line.c_str());
     std::printf("soak: replay with: scripts/soak %g %lu\n", options.minutes,
                 static_cast<unsigned long>(options.seed));
     std::fflush(stdout);
@@ -470,9 +575,9 @@ int main(int argc, char** argv)
         return Fail(soak, options, 0, "start");
 
     const double totalSeconds = options.minutes * 60.0;
-    // The first quarter (at least 15 s) settles the driver's caches and
-    // compiled shaders; growth counts only after it.
-    const double warmupSeconds = std::max(15.0, totalSeconds / 4.0);
+    // The tour and then a quarter of the run (at least 10 s) settle the
+    // driver's caches and compiled shaders; growth counts only after them.
+    double warmupSeconds = totalSeconds / 4.0;
     const double sampleEvery = std::max(1.0, totalSeconds / 600.0);
     const double reportEvery = totalSeconds > 600.0 ? 300.0 : 15.0;
     const DWORD startTicks = GetTickCount();
@@ -490,24 +595,28 @@ int main(int argc, char** argv)
     double nextSample = sampleEvery, nextReport = reportEvery;
     std::map<std::string, long> counts;
     long actionCount = 0;
+    DWORD slowestMs = 0;
+    std::string slowest;
+    if (!Tour(soak, actionCount))
+        return Fail(soak, options, actionCount, "tour");
+    warmupSeconds = std::max(warmupSeconds, elapsed() + 10.0);
 
     while (elapsed() < totalSeconds) {
         const Action& action = ChooseAction(soak.random);
         ++actionCount;
         ++counts[action.name];
         soak.detail.clear();
-        if (!action.run(soak))
+        const DWORD actionStart = GetTickCount();
+        if (!action.run(soak) || !CheckAfterAction(soak))
             return Fail(soak, options, actionCount, action.name);
-        // Whatever the action, no box may be left open: the expected ones
-        // were closed by the action itself.
-        std::vector<TargetDialog> open = TargetDialogs(soak.target);
-        if (!open.empty()) {
-            soak.error = std::string("unexpected ") + (open[0].messageBox ? "message box" : "dialog") +
-                         " \"" + open[0].text + "\"";
-            return Fail(soak, options, actionCount, action.name);
+        const DWORD took = GetTickCount() - actionStart;
+        soak.recent.push_back(std::string(action.name) + ": " + soak.detail);
+        if (soak.recent.size() > 5)
+            soak.recent.erase(soak.recent.begin());
+        if (took > slowestMs) {
+            slowestMs = took;
+            slowest = std::string(action.name) + ": " + soak.detail;
         }
-        if (!AnswersAndDraws(soak.target, answerMs, soak.error))
-            return Fail(soak, options, actionCount, action.name);
 
         const double now = elapsed();
         if (now >= nextSample) {
@@ -531,6 +640,8 @@ int main(int argc, char** argv)
     for (const auto& count : counts)
         std::printf(" %s %ld", count.first.c_str(), count.second);
     std::printf("\n");
+    std::printf("soak: slowest random action %lu ms (%s)\n", static_cast<unsigned long>(slowestMs),
+                slowest.c_str());
     if (!CheckGrowth(samples, warmupCount, options.growthPercent, soak.error))
         return Fail(soak, options, actionCount, "growth");
     std::string closeError;

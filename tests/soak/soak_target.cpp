@@ -1,6 +1,7 @@
 #include "soak/soak_target.h"
 
 #include <psapi.h>
+#include <winternl.h>
 
 #include "app/render_window.h"
 #include "ui/resource.h"
@@ -212,16 +213,53 @@ bool WaitForControlText(HWND panel, int id, const std::string& wanted, DWORD tim
     return false;
 }
 
+namespace {
+
+// Wine answers GetProcessHandleCount with 0 for other processes; its process
+// list carries the real count.
+DWORD HandleCountFromProcessList(DWORD processId)
+{
+    typedef NTSTATUS(NTAPI * QueryProc)(SYSTEM_INFORMATION_CLASS, PVOID, ULONG, PULONG);
+    QueryProc query = reinterpret_cast<QueryProc>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQuerySystemInformation")));
+    if (query == nullptr)
+        return 0;
+    std::vector<unsigned char> buffer(1 << 20);
+    ULONG length = 0;
+    if (query(SystemProcessInformation, buffer.data(), static_cast<ULONG>(buffer.size()),
+              &length) != 0)
+        return 0;
+    for (size_t at = 0;;) {
+        const SYSTEM_PROCESS_INFORMATION* entry =
+            reinterpret_cast<const SYSTEM_PROCESS_INFORMATION*>(&buffer[at]);
+        if (static_cast<DWORD>(reinterpret_cast<ULONG_PTR>(entry->UniqueProcessId)) == processId)
+            return entry->HandleCount;
+        if (entry->NextEntryOffset == 0)
+            return 0;
+        at += entry->NextEntryOffset;
+    }
+}
+
+}  // namespace
+
 bool SampleMemory(const SoakTarget& target, double seconds, MemorySample& sample)
 {
     PROCESS_MEMORY_COUNTERS_EX counters = {};
     counters.cb = sizeof(counters);
-    DWORD handles = 0;
     if (!GetProcessMemoryInfo(target.process.hProcess,
                               reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
-                              sizeof(counters)) ||
-        !GetProcessHandleCount(target.process.hProcess, &handles))
+                              sizeof(counters)))
         return false;
-    sample = {seconds, counters.PrivateUsage, counters.WorkingSetSize, handles};
+    DWORD handles = 0;
+    GetProcessHandleCount(target.process.hProcess, &handles);
+    if (handles == 0)
+        handles = HandleCountFromProcessList(target.process.dwProcessId);
+    // Private bytes are the committed pages; Wine reports them as the
+    // page-file usage only.
+    const SIZE_T privateBytes =
+        counters.PrivateUsage != 0 ? counters.PrivateUsage : counters.PagefileUsage;
+    if (privateBytes == 0 || counters.WorkingSetSize == 0 || handles == 0)
+        return false;
+    sample = {seconds, privateBytes, counters.WorkingSetSize, handles};
     return true;
 }
