@@ -1,6 +1,7 @@
 // Times what a user waits for: reading a large BMP, turning it into the bitmap
-// texture, rebuilding the checkerboard and drawing one frame of the default
-// tunnel. Prints the median of several runs of each.
+// texture, rebuilding the checkerboard, drawing one frame of the default
+// tunnel and capturing the view as PNG and JSON. Prints the median of several
+// runs of each.
 //   quorvane_bench.exe [runs] [side]   (defaults: 5 runs, a 4096 x 4096 picture)
 #include <windows.h>
 #include <GL/gl.h>
@@ -15,6 +16,7 @@
 
 #include "app/render_window.h"
 #include "app/viewer_state.h"
+#include "capture/view_capture.h"
 #include "common/bmp_writer.h"
 #include "render/scene_renderer.h"
 #include "textures/bitmap_texture.h"
@@ -89,6 +91,14 @@ int main(int argc, char** argv)
         RenderScene();
         glFinish();
     });
+
+    const std::string shot = std::string(directory) + "quorvane-bench-view.png";
+    Report("CaptureView (frame, read back, PNG, JSON)", runs, [&] {
+        std::string reason;
+        loaded = CaptureView(shot.c_str(), &reason) && loaded;
+    });
+    DeleteFileA(shot.c_str());
+    DeleteFileA((std::string(directory) + "quorvane-bench-view.json").c_str());
 
     DeleteFileA(path.c_str());
     DestroyRenderWindow();
