@@ -4,6 +4,7 @@
 
 #include <fstream>
 #include <iterator>
+#include <set>
 
 #include "app/render_window.h"
 #include "ui/resource.h"
@@ -100,6 +101,7 @@ std::string FileText(const std::string& path)
 struct BoxSearch {
     DWORD processId;
     FinishedRun* run;
+    std::set<HWND> answered;  // a box stays up a while after its answer
 };
 
 // Message boxes of the program: read, then answered with OK.
@@ -111,7 +113,7 @@ BOOL CALLBACK AnswerProgramBox(HWND window, LPARAM parameter)
     char className[64] = {};
     GetClassNameA(window, className, sizeof(className));
     if (owner == search->processId && std::string(className) == "#32770" &&
-        GetDlgItem(window, 0xFFFF) != nullptr && IsWindowVisible(window)) {
+        GetDlgItem(window, 0xFFFF) != nullptr && search->answered.insert(window).second) {
         search->run->boxes += WindowText(GetDlgItem(window, 0xFFFF)) + "\n";
         PostMessageA(window, WM_COMMAND, IDOK, 0);
     }
@@ -143,7 +145,7 @@ FinishedRun RunProgramToEnd(const std::string& arguments, DWORD timeoutMs)
         ADD_FAILURE() << "cannot start " << command;
         return run;
     }
-    BoxSearch search = {process.dwProcessId, &run};
+    BoxSearch search = {process.dwProcessId, &run, {}};
     for (DWORD waited = 0; WaitForSingleObject(process.hProcess, 20) == WAIT_TIMEOUT; waited += 20) {
         if (waited > timeoutMs) {
             ADD_FAILURE() << "still running after " << timeoutMs << " ms: " << command;
