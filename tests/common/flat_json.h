@@ -6,7 +6,6 @@
 
 #include <cstring>
 #include <map>
-#include <regex>
 #include <string>
 
 namespace flat_json {
@@ -36,7 +35,8 @@ struct Reader {
                 value += static_cast<char>(c);
             } else if (p != nullptr && *p != '\0') {
                 value += "\"\\/\b\f\n\r\t"[p - escapes];
-            } else if (s[at] == 'u' && std::regex_match(s.substr(at + 1, 4), std::regex("[0-9a-fA-F]{4}"))) {
+            } else if (s[at] == 'u' && at + 4 < s.size() &&
+                       s.substr(at + 1, 4).find_first_not_of("0123456789abcdefABCDEF") == std::string::npos) {
                 const unsigned long code = std::stoul(s.substr(at + 1, 4), nullptr, 16);
                 if (code < 0x80)
                     value += static_cast<char>(code);
@@ -52,15 +52,31 @@ struct Reader {
         }
         return Take('"');
     }
+    size_t Digits(size_t from) const
+    {
+        size_t end = from;
+        while (end < s.size() && s[end] >= '0' && s[end] <= '9')
+            ++end;
+        return end - from;
+    }
     bool Scalar(std::string& value)
     {
-        static const std::regex scalar("^(true|false|null|-?(0|[1-9][0-9]*)(\\.[0-9]+)?)");
-        std::smatch match;
-        const std::string rest = s.substr(at);
-        if (!std::regex_search(rest, match, scalar))
+        for (const char* word : {"true", "false", "null"})
+            if (s.compare(at, std::strlen(word), word) == 0)
+                return value = word, at += value.size(), true;
+        size_t end = at + (s.compare(at, 1, "-") == 0);
+        const size_t whole = Digits(end);
+        if (whole == 0 || (whole > 1 && s[end] == '0'))
             return false;
-        value = match.str(0);
-        at += value.size();
+        end += whole;
+        if (s.compare(end, 1, ".") == 0) {
+            const size_t fraction = Digits(end + 1);
+            if (fraction == 0)
+                return false;
+            end += 1 + fraction;
+        }
+        value = s.substr(at, end - at);
+        at = end;
         return true;
     }
     bool Object(const std::string& prefix)
