@@ -303,7 +303,18 @@ TEST(CaptureProgram, OptionsSetThePanelAsAUserWould)
     EXPECT_EQ(BST_CHECKED, SendMessageA(GetDlgItem(program.panel, IDC_PLANE_RADIO), BM_GETCHECK, 0, 0));
     EXPECT_EQ(BST_UNCHECKED, SendMessageA(GetDlgItem(program.panel, IDC_TUNNEL_RADIO), BM_GETCHECK, 0, 0));
     EXPECT_EQ(50, SendMessageA(GetDlgItem(program.panel, IDC_FACES_SLIDER), TBM_GETPOS, 0, 0));
+
+    // Ctrl+S in the panel; the record names the BMP.
+    SetForegroundWindow(program.panel);
+    Sleep(200);
+    PressCtrlS();
+    EXPECT_NE("", AnswerSaveDialog(program.panel, folder + "panel.png"));
+    ASSERT_TRUE(WaitForFile(folder + "panel.json", 15000));
     EXPECT_EQ(0u, CloseProgram(program));
+    std::map<std::string, std::string> record;
+    ASSERT_TRUE(flat_json::Read(FileText(folder + "panel.json"), record));
+    EXPECT_EQ(folder + "card.bmp", record["settings.bmp"]);
+    EXPECT_EQ("bmp", record["settings.texture"]);
 }
 
 TEST(CaptureProgram, BadOptionsEndWithCodeTwo)
