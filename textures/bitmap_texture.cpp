@@ -2,7 +2,6 @@
 
 #include <windows.h>
 #include <GL/gl.h>
-#include <GL/glu.h>
 
 #include <cstdint>
 #include <cstdlib>
@@ -10,6 +9,7 @@
 #include "app/viewer_state.h"
 #include "textures/bitmap_levels.h"
 #include "textures/dib_reader.h"
+#include "textures/mip_scaler.h"
 
 namespace {
 
@@ -47,19 +47,18 @@ bool LoadBitmapTexture(const char* path)
     glBindTexture(GL_TEXTURE_2D, name);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
 
-    // The picture's rows and the levels' rows are tightly packed, 3 x width
-    // bytes apart: the scaler reads with the unpack and writes with the pack
-    // alignment, the upload reads with the unpack one. Everything else relies
-    // on the defaults, so the pixel-store state goes back afterwards.
+    // The levels' rows are tightly packed, 3 x width bytes apart, and the
+    // upload reads them with the unpack alignment. Everything else relies on
+    // the defaults, so the pixel-store state goes back afterwards.
     glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
     for (int level = 0; level < levelCount; ++level) {
         const int width = sizes[level].width;
         const int height = sizes[level].height;
-        // Every level from the picture as read, not from the level before.
-        gluScaleImage(GL_RGB, picture->width, picture->height, GL_UNSIGNED_BYTE, picture->pixels,
-                      width, height, GL_UNSIGNED_BYTE, block);
+        // Every level from the picture as read, not from the level before;
+        // Full Colored levels above 0 are one colour, so nothing to scale.
+        if (level == 0 || viewer.mipmapMode != FullColored)
+            ScaleRgbImage(picture->pixels, picture->width, picture->height, block, width, height);
         ColorBitmapLevel(block, width, height, level, viewer.mipmapMode);
         glTexImage2D(GL_TEXTURE_2D, level, GL_RGB, width, height, 0, GL_RGB, GL_UNSIGNED_BYTE,
                      block);

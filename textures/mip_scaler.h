@@ -1,0 +1,29 @@
+// Scaling of a picture to the sizes of the bitmap texture's mip levels, with
+// the box filter of the classic GLU scaler (gluScaleImage for GL_RGB and
+// GL_UNSIGNED_BYTE with tightly packed rows), byte for byte. No platform needed.
+#pragma once
+
+#include <vector>
+
+// Which input samples each output sample of one axis averages, in the order
+// they are summed, with their single-precision weights. Output sample i has
+// the taps first[i] up to first[i + 1] - 1 of `index` and `weight`. Indices
+// wrap round the axis where an enlarged sample's box passes an end.
+struct AxisTaps {
+    std::vector<int> first;
+    std::vector<int> index;
+    std::vector<float> weight;
+};
+
+// The taps of an axis of `inSize` samples scaled to `outSize` (both >= 1).
+AxisTaps ScaleAxisTaps(int inSize, int outSize);
+
+// True when the scaler takes its exact-halving shortcut: both sides halve.
+bool ScaleHalves(int inWidth, int inHeight, int outWidth, int outHeight);
+
+// Scales `in` (inWidth x inHeight texels of red, green, blue, rows tightly
+// packed) into `out` at outWidth x outHeight, rows tightly packed. Large
+// levels are shared out to worker threads, all joined before it returns.
+// False, with `out` untouched, when its working memory cannot be had.
+bool ScaleRgbImage(const unsigned char* in, int inWidth, int inHeight, unsigned char* out,
+                   int outWidth, int outHeight);
