@@ -19,24 +19,37 @@
 
 namespace {
 
+// Four single-precision lanes added and multiplied as four separate floats,
+// so each lane rounds exactly as a lone float operation would.
+#if defined(__GNUC__)
+typedef float Quad __attribute__((vector_size(16)));
+#else
+struct Quad {
+    float lane[4];
+    float operator[](int i) const { return lane[i]; }
+    Quad& operator+=(const Quad& o)
+    {
+        for (int i = 0; i < 4; ++i)
+            lane[i] += o.lane[i];
+        return *this;
+    }
+    Quad operator*(float f) const { return {{lane[0] * f, lane[1] * f, lane[2] * f, lane[3] * f}}; }
+};
+#endif
+
+// Red, green, blue of a texel and the next texel's red, which is ignored.
+inline Quad LoadTexel(const float* samples)
+{
+    Quad quad;
+    std::memcpy(&quad, samples, sizeof quad);
+    return quad;
+}
+
 const int channels = 3;
 const int maxWorkers = 4;
 
 // Below this many input texels a level is not worth a second thread.
 const long long minTexelsPerWorker = 1 << 16;
-
-const float* WideSamples()
-{
-    static const struct Table {
-        float sample[256];
-        Table()
-        {
-            for (int b = 0; b < 256; ++b)
-                sample[b] = static_cast<float>(b * 257);
-        }
-    } table;
-    return table.sample;
-}
 
 // (sum + 0.5) / area in double precision, then to a 16-bit sample the way the
 // x86 conversion does it (through a 32-bit integer, keeping the low 16 bits),
@@ -82,9 +95,10 @@ void HalveRows(const unsigned char* in, int inWidth, unsigned char* out, int out
 }
 
 // One level's box filter. Columns are laid out tap by tap, each tap for every
-// output column, so that the inner loop adds to different texels' sums.
-// Columns with fewer taps than the longest are padded with zero weights,
-// which leave a sum exactly as it is.
+// output column. Columns with fewer taps than the longest are padded with
+// zero weights, which leave a sum exactly as it is. A filter is regular when
+// every box is a whole number of texels of weight 1, side by side: then the
+// products are the samples themselves and the area a count.
 struct BoxFilter {
     const unsigned char* in;
     int inWidth;
@@ -92,71 +106,150 @@ struct BoxFilter {
     int outWidth;
     AxisTaps rows;
     int columnTaps;
-    std::vector<int> columnQuad;      // [tap * outWidth + column]: offset of the input texel's quad
+    std::vector<int> columnSample;    // [tap * outWidth + column]: 3 x the input texel
     std::vector<float> columnWeight;  // [tap * outWidth + column]
+    bool regularColumns;
+    bool regularRows;
 };
 
-void BuildColumns(const AxisTaps& columns, int outWidth, BoxFilter* filter)
+bool IsRegular(const AxisTaps& taps, int inSize)
+{
+    const int outSize = static_cast<int>(taps.first.size()) - 1;
+    if (inSize % outSize != 0 || static_cast<int>(taps.index.size()) != inSize)
+        return false;
+    for (int k = 0; k < inSize; ++k) {
+        if (taps.index[k] != k || taps.weight[k] != 1.0f)
+            return false;
+    }
+    const int span = inSize / outSize;
+    for (int i = 0; i <= outSize; ++i) {
+        if (taps.first[i] != i * span)
+            return false;
+    }
+    return true;
+}
+
+void BuildColumns(const AxisTaps& columns, int inWidth, int outWidth, BoxFilter* filter)
 {
     int longest = 0;
     for (int j = 0; j < outWidth; ++j)
         longest = std::max(longest, columns.first[j + 1] - columns.first[j]);
     filter->columnTaps = longest;
     const size_t cells = static_cast<size_t>(longest) * outWidth;
-    filter->columnQuad.assign(cells, 0);
+    filter->columnSample.assign(cells, 0);
     filter->columnWeight.assign(cells, 0.0f);
     for (int j = 0; j < outWidth; ++j) {
         for (int k = columns.first[j]; k < columns.first[j + 1]; ++k) {
             const size_t cell = static_cast<size_t>(k - columns.first[j]) * outWidth + j;
-            filter->columnQuad[cell] = columns.index[k] * 4;
+            filter->columnSample[cell] = channels * columns.index[k];
             filter->columnWeight[cell] = columns.weight[k];
+        }
+    }
+    filter->regularColumns = IsRegular(columns, inWidth);
+}
+
+// Sums of consecutive texels into one column's sum, in a register.
+inline void AddSpan(Quad& sum, const float* samples, int span)
+{
+    for (int t = 0; t < span; ++t)
+        sum += LoadTexel(samples + channels * t);
+}
+
+// One input row into the sums of every output column, regular boxes: four
+// columns at a time, each column's taps still in order.
+void AddRegularRow(const float* samples, int span, int outWidth, Quad* sums)
+{
+    const int stride = channels * span;
+    int j = 0;
+    for (; j + 4 <= outWidth; j += 4) {
+        Quad a0 = sums[j], a1 = sums[j + 1], a2 = sums[j + 2], a3 = sums[j + 3];
+        const float* s = samples + static_cast<size_t>(j) * stride;
+        for (int t = 0; t < stride; t += channels) {
+            a0 += LoadTexel(s + t);
+            a1 += LoadTexel(s + stride + t);
+            a2 += LoadTexel(s + 2 * stride + t);
+            a3 += LoadTexel(s + 3 * stride + t);
+        }
+        sums[j] = a0;
+        sums[j + 1] = a1;
+        sums[j + 2] = a2;
+        sums[j + 3] = a3;
+    }
+    for (; j < outWidth; ++j)
+        AddSpan(sums[j], samples + static_cast<size_t>(j) * stride, span);
+}
+
+// The same for any boxes: each tap times its column weight times the row's.
+void AddWeightedRow(const BoxFilter& filter, const float* samples, float rowWeight, Quad* sums)
+{
+    const int outWidth = filter.outWidth;
+    int j = 0;
+    for (; j + 4 <= outWidth; j += 4) {
+        Quad a0 = sums[j], a1 = sums[j + 1], a2 = sums[j + 2], a3 = sums[j + 3];
+        for (int t = 0; t < filter.columnTaps; ++t) {
+            const size_t cell = static_cast<size_t>(t) * outWidth + j;
+            const int* at = &filter.columnSample[cell];
+            const float* w = &filter.columnWeight[cell];
+            a0 += LoadTexel(samples + at[0]) * (w[0] * rowWeight);
+            a1 += LoadTexel(samples + at[1]) * (w[1] * rowWeight);
+            a2 += LoadTexel(samples + at[2]) * (w[2] * rowWeight);
+            a3 += LoadTexel(samples + at[3]) * (w[3] * rowWeight);
+        }
+        sums[j] = a0;
+        sums[j + 1] = a1;
+        sums[j + 2] = a2;
+        sums[j + 3] = a3;
+    }
+    for (; j < outWidth; ++j) {
+        for (int t = 0; t < filter.columnTaps; ++t) {
+            const size_t cell = static_cast<size_t>(t) * outWidth + j;
+            sums[j] += LoadTexel(samples + filter.columnSample[cell]) * (filter.columnWeight[cell] * rowWeight);
         }
     }
 }
 
-// Output rows [rowBegin, rowEnd). `quads` holds one input row as red, green,
-// blue and 1 per texel (the 1 sums the weights, the area); `sums` one output
-// row's four sums per texel.
-void FilterRows(const BoxFilter& filter, float* quads, float* sums, int rowBegin, int rowEnd)
+// Output rows [rowBegin, rowEnd). `samples` holds one input row widened to
+// floats (and one spare float), `sums` and `areas` one output row's.
+void FilterRows(const BoxFilter& filter, float* samples, Quad* sums, float* areas, int rowBegin, int rowEnd)
 {
-    const float* wide = WideSamples();
     const int outWidth = filter.outWidth;
     const size_t inRow = static_cast<size_t>(filter.inWidth) * channels;
-    int quadRow = -1;
+    const bool regular = filter.regularColumns && filter.regularRows;
+    const int span = filter.regularColumns ? filter.inWidth / outWidth : 0;
+    samples[inRow] = 0.0f;
+    int sampleRow = -1;
     for (int i = rowBegin; i < rowEnd; ++i) {
-        std::fill(sums, sums + 4 * static_cast<size_t>(outWidth), 0.0f);
+        std::fill(sums, sums + outWidth, Quad{});
+        std::fill(areas, areas + outWidth, 0.0f);
         for (int r = filter.rows.first[i]; r < filter.rows.first[i + 1]; ++r) {
-            if (filter.rows.index[r] != quadRow) {
-                quadRow = filter.rows.index[r];
-                const unsigned char* source = filter.in + static_cast<size_t>(quadRow) * inRow;
-                for (int x = 0; x < filter.inWidth; ++x) {
-                    float* quad = quads + 4 * static_cast<size_t>(x);
-                    quad[0] = wide[source[3 * static_cast<size_t>(x)]];
-                    quad[1] = wide[source[3 * static_cast<size_t>(x) + 1]];
-                    quad[2] = wide[source[3 * static_cast<size_t>(x) + 2]];
-                    quad[3] = 1.0f;
-                }
+            if (filter.rows.index[r] != sampleRow) {
+                sampleRow = filter.rows.index[r];
+                const unsigned char* source = filter.in + static_cast<size_t>(sampleRow) * inRow;
+                for (size_t k = 0; k < inRow; ++k)
+                    samples[k] = static_cast<float>(source[k]) * 257.0f;
             }
             const float rowWeight = filter.rows.weight[r];
-            for (int t = 0; t < filter.columnTaps; ++t) {
-                const int* quad = &filter.columnQuad[static_cast<size_t>(t) * outWidth];
-                const float* weight = &filter.columnWeight[static_cast<size_t>(t) * outWidth];
-                for (int j = 0; j < outWidth; ++j) {
-                    const float percent = weight[j] * rowWeight;
-                    const float* q = quads + quad[j];
-                    float* s = sums + 4 * static_cast<size_t>(j);
-                    s[0] += q[0] * percent;
-                    s[1] += q[1] * percent;
-                    s[2] += q[2] * percent;
-                    s[3] += q[3] * percent;
-                }
+            if (regular) {
+                AddRegularRow(samples, span, outWidth, sums);
+                continue;
             }
+            AddWeightedRow(filter, samples, rowWeight, sums);
+            for (int t = 0; t < filter.columnTaps; ++t) {
+                const float* w = &filter.columnWeight[static_cast<size_t>(t) * outWidth];
+                for (int j = 0; j < outWidth; ++j)
+                    areas[j] += w[j] * rowWeight;
+            }
+        }
+        if (regular) {
+            // Adding 1 to 2^24 in single precision gives 2^24 again.
+            const long long count =
+                static_cast<long long>(span) * (filter.rows.first[i + 1] - filter.rows.first[i]);
+            std::fill(areas, areas + outWidth, static_cast<float>(std::min(count, 1LL << 24)));
         }
         unsigned char* target = filter.out + static_cast<size_t>(i) * outWidth * channels;
         for (int j = 0; j < outWidth; ++j) {
-            const float* s = sums + 4 * static_cast<size_t>(j);
             for (int c = 0; c < channels; ++c)
-                target[channels * static_cast<size_t>(j) + c] = NarrowSample(s[c], s[3]);
+                target[channels * static_cast<size_t>(j) + c] = NarrowSample(sums[j][c], areas[j]);
         }
     }
 }
@@ -244,19 +337,23 @@ bool ScaleRgbImage(const unsigned char* in, int inWidth, int inHeight, unsigned 
         return true;
     }
     try {
-        BoxFilter filter{in, inWidth, out, outWidth, ScaleAxisTaps(inHeight, outHeight), 0, {}, {}};
+        BoxFilter filter{in, inWidth, out, outWidth, ScaleAxisTaps(inHeight, outHeight), 0, {}, {}, false, false};
         const AxisTaps columns = ScaleAxisTaps(inWidth, outWidth);
         if (IsIdentity(filter.rows) && IsIdentity(columns)) {
             std::memcpy(out, in, static_cast<size_t>(inTexels) * channels);
             return true;
         }
-        BuildColumns(columns, outWidth, &filter);
-        const size_t quadFloats = 4 * static_cast<size_t>(inWidth);
-        const size_t sumFloats = 4 * static_cast<size_t>(outWidth);
-        std::vector<float> scratch(static_cast<size_t>(workers) * (quadFloats + sumFloats));
+        BuildColumns(columns, inWidth, outWidth, &filter);
+        filter.regularRows = IsRegular(filter.rows, inHeight);
+        // Per worker: an input row of floats and a spare, then the sums and areas.
+        const size_t rowFloats = static_cast<size_t>(inWidth) * channels + 1;
+        const size_t quadsPerWorker = (rowFloats + 3) / 4 + static_cast<size_t>(outWidth) * 2;
+        std::vector<Quad> scratch(static_cast<size_t>(workers) * quadsPerWorker);
         RunRows(outHeight, workers, [&](int begin, int end, int k) {
-            float* quads = scratch.data() + static_cast<size_t>(k) * (quadFloats + sumFloats);
-            FilterRows(filter, quads, quads + quadFloats, begin, end);
+            Quad* base = scratch.data() + static_cast<size_t>(k) * quadsPerWorker;
+            Quad* sums = base + (rowFloats + 3) / 4;
+            float* areas = reinterpret_cast<float*>(sums + outWidth);
+            FilterRows(filter, reinterpret_cast<float*>(base), sums, areas, begin, end);
         });
     } catch (const std::bad_alloc&) {
         return false;
