@@ -27,7 +27,7 @@ bool LoadBitmapTexture(const char* path)
     if (picture == nullptr)
         return false;
 
-    // One block, sized for level 0, serves every level of the chain.
+    // One block, sized for level 0, holds level 0 and every other level above.
     BitmapLevelSize sizes[maxBitmapLevels];
     const int levelCount = BitmapLevelSizes(picture->width, picture->height, sizes);
     unsigned char* block = nullptr;
@@ -41,6 +41,16 @@ bool LoadBitmapTexture(const char* path)
         return false;
     }
 
+    // A second block, sized for level 1, lets the next level be scaled while
+    // this one is uploaded; without it the levels take turns in the one block.
+    // Full Colored levels above 0 are one colour each: nothing to scale there.
+    const MipmapMode mode = viewer.mipmapMode;
+    unsigned char* upperBlock = nullptr;
+    if (levelCount > 1 && mode != FullColored) {
+        upperBlock = static_cast<unsigned char*>(
+            std::malloc(static_cast<size_t>(sizes[1].width) * sizes[1].height * 3));
+    }
+
     GLuint& name = viewer.textureNames[bitmapTexture];
     glDeleteTextures(1, &name);
     glGenTextures(1, &name);
@@ -52,19 +62,18 @@ bool LoadBitmapTexture(const char* path)
     // the defaults, so the pixel-store state goes back afterwards.
     glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    for (int level = 0; level < levelCount; ++level) {
-        const int width = sizes[level].width;
-        const int height = sizes[level].height;
-        // Every level from the picture as read, not from the level before;
-        // Full Colored levels above 0 are one colour, so nothing to scale.
-        if (level == 0 || viewer.mipmapMode != FullColored)
-            ScaleRgbImage(picture->pixels, picture->width, picture->height, block, width, height);
-        ColorBitmapLevel(block, width, height, level, viewer.mipmapMode);
-        glTexImage2D(GL_TEXTURE_2D, level, GL_RGB, width, height, 0, GL_RGB, GL_UNSIGNED_BYTE,
-                     block);
-    }
+    // Every level from the picture as read, not from the level before.
+    ScaleLevels(picture->pixels, picture->width, picture->height, sizes, levelCount, mode != FullColored,
+                block, upperBlock, [&sizes, mode](int level, unsigned char* texels) {
+                    const int width = sizes[level].width;
+                    const int height = sizes[level].height;
+                    ColorBitmapLevel(texels, width, height, level, mode);
+                    glTexImage2D(GL_TEXTURE_2D, level, GL_RGB, width, height, 0, GL_RGB, GL_UNSIGNED_BYTE,
+                                 texels);
+                });
     glPopClientAttrib();
 
+    std::free(upperBlock);
     std::free(block);
     FreePicture(picture);
     return true;

@@ -360,3 +360,45 @@ bool ScaleRgbImage(const unsigned char* in, int inWidth, int inHeight, unsigned 
     }
     return true;
 }
+
+bool ScaleKeepsPicture(int inWidth, int inHeight, int outWidth, int outHeight)
+{
+    if (inWidth != outWidth || inHeight != outHeight || inWidth < 1 || inHeight < 1)
+        return false;
+    try {
+        return IsIdentity(ScaleAxisTaps(inWidth, outWidth)) && IsIdentity(ScaleAxisTaps(inHeight, outHeight));
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+}
+
+void ScaleLevels(unsigned char* picture, int width, int height, const BitmapLevelSize* sizes, int count,
+                 bool scaleUpperLevels, unsigned char* baseBlock, unsigned char* upperBlock,
+                 const LevelUser& useLevel)
+{
+    if (count < 1)
+        return;
+    const bool keepsPicture = ScaleKeepsPicture(width, height, sizes[0].width, sizes[0].height);
+    const auto block = [&](int level) {
+        return upperBlock != nullptr && level % 2 == 1 ? upperBlock : baseBlock;
+    };
+    const auto scale = [&](int level) {
+        if (level == 0 ? !keepsPicture : scaleUpperLevels)
+            ScaleRgbImage(picture, width, height, block(level), sizes[level].width, sizes[level].height);
+    };
+    scale(0);
+    for (int level = 0; level < count; ++level) {
+        std::thread next;
+        if (upperBlock != nullptr && level + 1 < count) {
+            try {
+                next = std::thread(scale, level + 1);
+            } catch (const std::system_error&) {
+            }
+        }
+        useLevel(level, level == 0 && keepsPicture ? picture : block(level));
+        if (next.joinable())
+            next.join();
+        else if (level + 1 < count)
+            scale(level + 1);
+    }
+}

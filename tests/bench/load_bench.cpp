@@ -183,6 +183,13 @@ int main(int argc, char** argv)
             }
         });
     }
+    for (MipmapMode mode : {Tinted, FullColored}) {
+        const std::string what = std::string("  colouring every level, ") + ModeName(mode);
+        Report(what.c_str(), runs, [&] {
+            for (int level = 1; level < levelCount; ++level)
+                ColorBitmapLevel(block.data(), sizes[level].width, sizes[level].height, level, mode);
+        });
+    }
     // As the builder does it: the previous texture object goes, a new one
     // takes every level.
     GLuint scratch = 0;

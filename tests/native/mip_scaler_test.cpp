@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "textures/bitmap_levels.h"
 #include "textures/mip_scaler.h"
 
 namespace {
@@ -101,6 +102,44 @@ TEST(ScaleRgbImage, RefusesEmptySides)
     EXPECT_FALSE(ScaleRgbImage(texel, 0, 1, texel, 1, 1));
     EXPECT_FALSE(ScaleRgbImage(texel, 1, 1, texel, 1, 0));
     EXPECT_EQ(1, texel[0]);
+}
+
+}  // namespace
+
+namespace {
+
+// Levels are handed over in order, each as the scaler makes it at its size,
+// level 0 as the picture itself when it comes back unchanged, and with two
+// blocks never in the block the next level is being scaled into.
+TEST(ScaleLevels, HandsOverEveryLevelInOrder)
+{
+    const int width = 64, height = 32;
+    Bytes picture(static_cast<size_t>(width) * height * 3);
+    for (size_t i = 0; i < picture.size(); ++i)
+        picture[i] = static_cast<unsigned char>(i * 7 % 251);
+    BitmapLevelSize sizes[maxBitmapLevels];
+    const int count = BitmapLevelSizes(width, height, sizes);
+    for (bool twoBlocks : {true, false}) {
+        for (bool scaleUpper : {true, false}) {
+            Bytes base(picture.size(), 0), upper(picture.size() / 4, 0);
+            std::vector<int> order;
+            ScaleLevels(picture.data(), width, height, sizes, count, scaleUpper, base.data(),
+                        twoBlocks ? upper.data() : nullptr, [&](int level, unsigned char* texels) {
+                            order.push_back(level);
+                            const int w = sizes[level].width, h = sizes[level].height;
+                            if (level == 0)
+                                EXPECT_EQ(picture.data(), texels);
+                            else if (scaleUpper)
+                                EXPECT_EQ(Scaled(picture, width, height, w, h),
+                                          Bytes(texels, texels + static_cast<size_t>(w) * h * 3))
+                                    << "level " << level;
+                            // Colour it, as the texture builder does: the
+                            // next level must not be made from it.
+                            std::fill(texels, texels + static_cast<size_t>(w) * h * 3, 0x5A);
+                        });
+            EXPECT_EQ((std::vector<int>{0, 1, 2, 3, 4, 5, 6}), order);
+        }
+    }
 }
 
 }  // namespace
