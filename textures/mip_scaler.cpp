@@ -175,7 +175,17 @@ void AddRegularRow(const float* samples, int span, int outWidth, Quad* sums)
         sums[j + 2] = a2;
         sums[j + 3] = a3;
     }
-    for (; j < outWidth; ++j)
+    for (; j + 2 <= outWidth; j += 2) {
+        Quad a0 = sums[j], a1 = sums[j + 1];
+        const float* s = samples + static_cast<size_t>(j) * stride;
+        for (int t = 0; t < stride; t += channels) {
+            a0 += LoadTexel(s + t);
+            a1 += LoadTexel(s + stride + t);
+        }
+        sums[j] = a0;
+        sums[j + 1] = a1;
+    }
+    if (j < outWidth)
         AddSpan(sums[j], samples + static_cast<size_t>(j) * stride, span);
 }
 
