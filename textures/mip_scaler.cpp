@@ -293,6 +293,75 @@ void RunRows(int rowCount, int workers, const Work& work)
     }
 }
 
+bool IsRegularLevel(int inWidth, int inHeight, int outWidth, int outHeight)
+{
+    return !ScaleHalves(inWidth, inHeight, outWidth, outHeight) &&
+           IsRegular(ScaleAxisTaps(inWidth, outWidth), inWidth) &&
+           IsRegular(ScaleAxisTaps(inHeight, outHeight), inHeight);
+}
+
+// Regular levels [begin, end) in one pass over the picture: each input row is
+// widened once and added to every level's sums; a level's output row is done
+// when its last input row is in. `sums` has room for every level's row.
+void FilterRegularLevels(const unsigned char* in, int inWidth, int inHeight, const BitmapLevelSize* sizes,
+                         unsigned char* const* outs, int begin, int end, float* samples, Quad* sums)
+{
+    const size_t inRow = static_cast<size_t>(inWidth) * channels;
+    samples[inRow] = 0.0f;
+    size_t quads = 0;
+    for (int level = begin; level < end; ++level)
+        quads += static_cast<size_t>(sizes[level].width);
+    std::fill(sums, sums + quads, Quad{});
+    for (int r = 0; r < inHeight; ++r) {
+        const unsigned char* source = in + static_cast<size_t>(r) * inRow;
+        for (size_t k = 0; k < inRow; ++k)
+            samples[k] = static_cast<float>(source[k]) * 257.0f;
+        Quad* levelSums = sums;
+        for (int level = begin; level < end; ++level) {
+            const int outWidth = sizes[level].width;
+            const int spanX = inWidth / outWidth;
+            const int spanY = inHeight / sizes[level].height;
+            AddRegularRow(samples, spanX, outWidth, levelSums);
+            if ((r + 1) % spanY == 0) {
+                // Adding 1 to 2^24 in single precision gives 2^24 again.
+                const float area =
+                    static_cast<float>(std::min(static_cast<long long>(spanX) * spanY, 1LL << 24));
+                unsigned char* target = outs[level] + static_cast<size_t>(r / spanY) * outWidth * channels;
+                for (int j = 0; j < outWidth; ++j) {
+                    for (int c = 0; c < channels; ++c)
+                        target[channels * static_cast<size_t>(j) + c] = NarrowSample(levelSums[j][c], area);
+                }
+                std::fill(levelSums, levelSums + outWidth, Quad{});
+            }
+            levelSums += outWidth;
+        }
+    }
+}
+
+// Regular levels together, shared out to workers by level: each worker reads
+// the picture once for all of its levels. False when memory is short.
+bool ScaleRegularLevels(const unsigned char* in, int inWidth, int inHeight, const BitmapLevelSize* sizes,
+                        int count, unsigned char* const* outs)
+{
+    const int workers = std::min(WorkerCount(static_cast<long long>(inWidth) * inHeight, count), count);
+    try {
+        const size_t rowQuads = (static_cast<size_t>(inWidth) * channels + 1 + 3) / 4;
+        size_t sumQuads = 0;
+        for (int level = 0; level < count; ++level)
+            sumQuads += static_cast<size_t>(sizes[level].width);
+        const size_t quadsPerWorker = rowQuads + sumQuads;
+        std::vector<Quad> scratch(static_cast<size_t>(workers) * quadsPerWorker);
+        RunRows(count, workers, [&](int begin, int end, int k) {
+            Quad* base = scratch.data() + static_cast<size_t>(k) * quadsPerWorker;
+            FilterRegularLevels(in, inWidth, inHeight, sizes, outs, begin, end, reinterpret_cast<float*>(base),
+                                base + rowQuads);
+        });
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 AxisTaps ScaleAxisTaps(int inSize, int outSize)
@@ -389,26 +458,51 @@ void ScaleLevels(unsigned char* picture, int width, int height, const BitmapLeve
     if (count < 1)
         return;
     const bool keepsPicture = ScaleKeepsPicture(width, height, sizes[0].width, sizes[0].height);
+    // Levels from 2 on, when all regular (a power-of-two picture's are), are
+    // made together in one pass, packed one after the other in the base block,
+    // which level 0 no longer needs by then.
+    bool together = upperBlock != nullptr && scaleUpperLevels && count > 3;
+    unsigned char* packed[maxBitmapLevels] = {};
+    size_t offset = 0;
+    for (int level = 2; together && level < count; ++level) {
+        try {
+            together = IsRegularLevel(width, height, sizes[level].width, sizes[level].height);
+        } catch (const std::bad_alloc&) {
+            together = false;
+        }
+        packed[level] = baseBlock + offset;
+        offset += static_cast<size_t>(sizes[level].width) * sizes[level].height * channels;
+    }
     const auto block = [&](int level) {
+        if (level == 0)
+            return keepsPicture ? picture : baseBlock;
+        if (together && level >= 2)
+            return packed[level];
         return upperBlock != nullptr && level % 2 == 1 ? upperBlock : baseBlock;
     };
-    const auto scale = [&](int level) {
-        if (level == 0 ? !keepsPicture : scaleUpperLevels)
-            ScaleRgbImage(picture, width, height, block(level), sizes[level].width, sizes[level].height);
+    const auto make = [&](int level) {
+        if (level == 0 ? keepsPicture : !scaleUpperLevels)
+            return;
+        if (together && level >= 2) {
+            if (level == 2)
+                ScaleRegularLevels(picture, width, height, sizes + 2, count - 2, packed + 2);
+            return;
+        }
+        ScaleRgbImage(picture, width, height, block(level), sizes[level].width, sizes[level].height);
     };
-    scale(0);
+    make(0);
     for (int level = 0; level < count; ++level) {
         std::thread next;
         if (upperBlock != nullptr && level + 1 < count) {
             try {
-                next = std::thread(scale, level + 1);
+                next = std::thread(make, level + 1);
             } catch (const std::system_error&) {
             }
         }
-        useLevel(level, level == 0 && keepsPicture ? picture : block(level));
+        useLevel(level, block(level));
         if (next.joinable())
             next.join();
         else if (level + 1 < count)
-            scale(level + 1);
+            make(level + 1);
     }
 }

@@ -150,7 +150,7 @@ std::vector<unsigned char> ReadLevel(int level, int width, int height)
 
 TEST_F(MipScalerTest, EveryModeUploadsTheLevelsOfTheGluChain)
 {
-    const PictureCase cases[] = {{300, 200, Random}, {64, 64, Random}, {5, 7, White}};
+    const PictureCase cases[] = {{300, 200, Random}, {64, 64, Random}, {512, 256, Random}, {5, 7, White}};
     for (const PictureCase& c : cases) {
         const std::vector<unsigned char> picture = MakeBytes(c.width, c.height, c.content);
         std::vector<bmp::Rgb> pixels;
