@@ -490,12 +490,23 @@ void ScaleLevels(unsigned char* picture, int width, int height, const BitmapLeve
         }
         ScaleRgbImage(picture, width, height, block(level), sizes[level].width, sizes[level].height);
     };
+    // What to make while the level before is handed over. When level 0 is the
+    // picture itself the base block is free from the start, so the levels
+    // from 2 on are made together with level 1, while level 0 is uploaded.
+    const bool early = together && keepsPicture;
+    const auto makeNext = [&](int level) {
+        if (early && level == 2)
+            return;
+        make(level);
+        if (early && level == 1)
+            make(2);
+    };
     make(0);
     for (int level = 0; level < count; ++level) {
         std::thread next;
         if (upperBlock != nullptr && level + 1 < count) {
             try {
-                next = std::thread(make, level + 1);
+                next = std::thread(makeNext, level + 1);
             } catch (const std::system_error&) {
             }
         }
@@ -503,6 +514,6 @@ void ScaleLevels(unsigned char* picture, int width, int height, const BitmapLeve
         if (next.joinable())
             next.join();
         else if (level + 1 < count)
-            make(level + 1);
+            makeNext(level + 1);
     }
 }

@@ -43,7 +43,8 @@ typedef std::function<void(int level, unsigned char* texels)> LevelUser;
 // levels above alternate between `upperBlock` (sized for level 1) and
 // `baseBlock`. Without an upper block the levels are made one after the
 // other in `baseBlock`. Levels above 0 are left unscaled, as the block holds
-// them, when `scaleUpperLevels` is false.
+// them, when `scaleUpperLevels` is false. `useLevel` may change the levels
+// above 0 but not level 0, from which the next ones may be being scaled.
 void ScaleLevels(unsigned char* picture, int width, int height, const BitmapLevelSize* sizes, int count,
                  bool scaleUpperLevels, unsigned char* baseBlock, unsigned char* upperBlock,
                  const LevelUser& useLevel);

@@ -172,15 +172,13 @@ int main(int argc, char** argv)
     BitmapLevelSize sizes[maxBitmapLevels];
     const int levelCount = picture ? BitmapLevelSizes(picture->width, picture->height, sizes) : 0;
     std::vector<unsigned char> block(levelCount ? static_cast<size_t>(sizes[0].width) * sizes[0].height * 3 : 1);
+    std::vector<unsigned char> upper(block.size() / 4 + 1);
     double scaling[3] = {};
     for (MipmapMode mode : {Normal, FullColored}) {
         const std::string what = std::string("  scaling every level, ") + ModeName(mode);
         scaling[mode] = Report(what.c_str(), runs, [&] {
-            for (int level = 0; level < levelCount; ++level) {
-                if (level == 0 || mode != FullColored)
-                    ScaleRgbImage(picture->pixels, picture->width, picture->height, block.data(),
-                                  sizes[level].width, sizes[level].height);
-            }
+            ScaleLevels(picture->pixels, picture->width, picture->height, sizes, levelCount, mode != FullColored,
+                        block.data(), mode != FullColored ? upper.data() : nullptr, [](int, unsigned char*) {});
         });
     }
     for (MipmapMode mode : {Tinted, FullColored}) {
