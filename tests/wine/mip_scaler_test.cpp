@@ -7,6 +7,7 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <fstream>
 #include <string>
@@ -74,14 +75,9 @@ std::vector<unsigned char> OurScaled(const std::vector<unsigned char>& picture, 
 // Where two levels first differ, for the failure message.
 std::string FirstDifference(const std::vector<unsigned char>& a, const std::vector<unsigned char>& b, int width)
 {
-    for (size_t i = 0; i < a.size() && i < b.size(); ++i) {
-        if (a[i] != b[i]) {
-            return "texel (" + std::to_string(i / 3 % width) + ", " + std::to_string(i / 3 / width) +
-                   ") channel " + std::to_string(i % 3) + ": " + std::to_string(a[i]) + " vs " +
-                   std::to_string(b[i]);
-        }
-    }
-    return "sizes differ";
+    const size_t i = static_cast<size_t>(std::mismatch(a.begin(), a.end(), b.begin(), b.end()).first - a.begin());
+    return i == a.size() ? "sizes differ"
+                         : "texel (" + std::to_string(i / 3 % width) + ", " + std::to_string(i / 3 / width) + ")";
 }
 
 class MipScalerTest : public testing::Test {
@@ -117,23 +113,6 @@ TEST_F(MipScalerTest, EveryChainLevelMatchesGluScaleImage)
                 << c.width << " x " << c.height << " (content " << c.content << ") to " << w << " x " << h
                 << ": " << FirstDifference(expected, actual, w);
         }
-    }
-}
-
-// Sizes off the chain: enlarging by more than one texel per side, uneven
-// reductions, one side growing while the other shrinks.
-TEST_F(MipScalerTest, OtherSizePairsMatchGluScaleImage)
-{
-    const struct {
-        int width, height, outWidth, outHeight;
-    } cases[] = {
-        {3, 5, 7, 2}, {5, 3, 16, 16}, {100, 37, 33, 100}, {9, 9, 3, 3}, {64, 64, 64, 31}, {7, 1, 3, 5},
-    };
-    for (const auto& c : cases) {
-        const std::vector<unsigned char> picture = MakeBytes(c.width, c.height, Random);
-        EXPECT_TRUE(GluScaled(picture, c.width, c.height, c.outWidth, c.outHeight) ==
-                    OurScaled(picture, c.width, c.height, c.outWidth, c.outHeight))
-            << c.width << " x " << c.height << " to " << c.outWidth << " x " << c.outHeight;
     }
 }
 
