@@ -5,7 +5,8 @@
 //   quorvane_soak.exe [--minutes M] [--seed S] [--program PATH] [--growth-percent P]
 //                     [--round N] [--trace 1] [--slow-aniso 1]
 //
-// The random part comes in rounds of N actions (100 unless told), each the
+// The random part comes in rounds of N actions (20 per minute of the run, at
+// least 100, unless told), each the
 // same seeded sequence: the first rounds (a third of the run, at least two)
 // fill the driver's caches for the states the later rounds visit again, so
 // growth after them is a leak.
@@ -39,7 +40,7 @@ struct Options {
     double growthPercent = 5.0;
     bool trace = false;  // print every action
     bool slowAniso = false;
-    int roundActions = 100;
+    int roundActions = 0;  // 0: 20 per minute of the run, at least 100
 };
 
 // xorshift32: the same sequence from the same seed on every platform.
@@ -72,11 +73,12 @@ struct Soak {
     std::string detail;  // what the current action did, for a failure report
     std::vector<std::string> recent;  // the last actions before it
     bool trace = false;
-    // llvmpipe filters anisotropically without mipmaps (NEAREST, LINEAR) with
-    // an unbounded number of samples: one frame can take minutes. Left out
-    // unless asked for, since it stalls the driver, not the program.
+    // llvmpipe's anisotropic filtering can take many seconds for one frame of
+    // a steep tunnel (minutes without mipmaps): the slider stays at 1x unless
+    // asked for, since that stalls the driver, not the program.
     bool slowAniso = false;
-    long acceptedFiles = 0;  // file dialogs closed with a picture that loaded
+    long acceptedFiles = 0;  // file dialogs closed with OK
+    long savedViews = 0;
     std::string error;
 };
 
@@ -207,12 +209,6 @@ const char* PickName(PickKind kind)
 
 // --- The actions ----------------------------------------------------------
 
-// Entries 0 and 1 of the minification list, NEAREST and LINEAR, have none.
-bool MinFilterHasMipmaps(Soak& soak)
-{
-    return SendMessageA(Item(soak, IDC_MIN_FILTER_LIST), CB_GETCURSEL, 0, 0) >= 2;
-}
-
 bool MoveSlider(Soak& soak)
 {
     static const int ids[] = {IDC_ANISO_SLIDER,    IDC_LODBIAS_SLIDER, IDC_CHECKER_SLIDER,
@@ -226,7 +222,7 @@ bool MoveSlider(Soak& soak)
     }
     const int low = static_cast<int>(SendMessageA(slider, TBM_GETRANGEMIN, 0, 0));
     int high = static_cast<int>(SendMessageA(slider, TBM_GETRANGEMAX, 0, 0));
-    if (id == IDC_ANISO_SLIDER && !soak.slowAniso && !MinFilterHasMipmaps(soak))
+    if (id == IDC_ANISO_SLIDER && !soak.slowAniso)
         high = low;  // 1x only
     const int position = soak.random.Between(low, high);
     const int code = soak.random.Below(3) == 0 ? TB_ENDTRACK : TB_THUMBTRACK;
@@ -240,13 +236,7 @@ bool SelectFromList(Soak& soak)
 {
     const int id = soak.random.Below(2) ? IDC_MIN_FILTER_LIST : IDC_MAG_FILTER_LIST;
     HWND list = Item(soak, id);
-    const int count = static_cast<int>(SendMessageA(list, CB_GETCOUNT, 0, 0));
-    // Above 1x only the mipmapped filters (entries 2 and on).
-    const int first = id == IDC_MIN_FILTER_LIST && !soak.slowAniso &&
-                              SendMessageA(Item(soak, IDC_ANISO_SLIDER), TBM_GETPOS, 0, 0) > 0
-                          ? 2
-                          : 0;
-    const int index = first + soak.random.Below(count - first);
+    const int index = soak.random.Below(static_cast<int>(SendMessageA(list, CB_GETCOUNT, 0, 0)));
     soak.detail = "list " + std::to_string(id) + " entry " + std::to_string(index);
     return Send(soak, list, CB_SETCURSEL, index, 0) &&
            Send(soak, soak.target.panel, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE),
@@ -326,6 +316,64 @@ bool EnterOrEscape(Soak& soak)
     return PressKey(soak, soak.target.panel, enter ? VK_RETURN : VK_ESCAPE, false);
 }
 
+// Ctrl+S saves the view through a save dialog: a real key to the foreground
+// window, as the program reads the key state. Saved files are checked and
+// removed; a cancelled dialog saves nothing.
+bool SaveView(Soak& soak)
+{
+    HWND window = soak.random.Below(2) ? soak.target.renderWindow : soak.target.panel;
+    const bool cancel = soak.random.Below(4) == 0;
+    soak.detail = std::string("Ctrl+S in the ") + (window == soak.target.panel ? "panel" : "render window") +
+                  (cancel ? ", cancelled" : "");
+    for (int tries = 0; GetForegroundWindow() != window; ++tries) {
+        if (tries == 50) {
+            soak.error = "the window does not come to the foreground";
+            return false;
+        }
+        SetForegroundWindow(window);
+        Sleep(20);
+    }
+    INPUT keys[4] = {};
+    const WORD codes[4] = {VK_CONTROL, 'S', 'S', VK_CONTROL};
+    for (int i = 0; i < 4; ++i) {
+        keys[i].type = INPUT_KEYBOARD;
+        keys[i].ki.wVk = codes[i];
+        keys[i].ki.dwFlags = i >= 2 ? KEYEVENTF_KEYUP : 0;
+    }
+    SendInput(4, keys, sizeof(INPUT));
+    HWND dialog = WaitForFileDialog(soak.target, dialogMs);
+    if (dialog == nullptr) {
+        soak.error = "Ctrl+S opened no save dialog";
+        return false;
+    }
+    char directory[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, directory);
+    const std::string base = std::string(directory) + "quorvane-soak-" +
+                             std::to_string(GetCurrentProcessId()) + "-view" +
+                             std::to_string(++soak.savedViews);
+    AnswerFileDialog(dialog, cancel ? "" : base + ".png");
+    for (DWORD waited = 0; IsWindow(dialog); waited += 20) {
+        if (waited > dialogMs) {
+            soak.error = "the save dialog did not close";
+            return false;
+        }
+        Sleep(20);
+    }
+    // Answered once the save is done.
+    if (!Send(soak, soak.target.renderWindow, WM_NULL, 0, 0) || cancel)
+        return !soak.error.size();
+    ++soak.acceptedFiles;
+    for (const char* extension : {".png", ".json"}) {
+        const std::string path = base + extension;
+        if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
+            soak.error = "Ctrl+S wrote no " + path;
+            return false;
+        }
+        DeleteFileA(path.c_str());
+    }
+    return true;
+}
+
 struct Action {
     const char* name;
     int weight;
@@ -342,6 +390,7 @@ const Action actions[] = {
     {"browse", 4, Browse},
     {"rollup", 4, RollUpOrRestore},
     {"key", 7, EnterOrEscape},
+    {"save", 2, SaveView},
 };
 
 const Action& ChooseAction(Random& random)
@@ -482,6 +531,8 @@ bool ParseOptions(int argc, char** argv, Options& options)
     }
     if (argc % 2 == 0)
         return false;
+    if (options.roundActions == 0)
+        options.roundActions = std::max(100, static_cast<int>(options.minutes * 20));
     if (!options.seedGiven)
         options.seed = GetTickCount() ^ (GetCurrentProcessId() << 16);
     if (options.seed == 0)
@@ -626,8 +677,7 @@ int main(int argc, char** argv)
     std::printf("soak: seed %lu, %g minutes, program %s\n",
                 static_cast<unsigned long>(options.seed), options.minutes, options.program.c_str());
     if (!options.slowAniso)
-        std::printf("soak: anisotropy above 1x with NEAREST or LINEAR minification left out "
-                    "(--slow-aniso 1 includes it)\n");
+        std::printf("soak: the anisotropy slider stays at 1x (--slow-aniso 1 moves it too)\n");
     std::fflush(stdout);
 
     Soak soak;
