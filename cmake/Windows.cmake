@@ -33,6 +33,21 @@ if(QUORVANE_TESTS AND CMAKE_CROSSCOMPILING)
     add_test(NAME wine_tests COMMAND quorvane_wine_tests)
     set_tests_properties(wine_tests PROPERTIES TIMEOUT 900)
 
+    # The same suite on other drivers. llvmpipe without the optional
+    # extensions: all of it, the extensions' own cases skip themselves.
+    add_test(NAME wine_tests_noext COMMAND quorvane_wine_tests)
+    set_tests_properties(wine_tests_noext PROPERTIES TIMEOUT 900 ENVIRONMENT
+        "MESA_EXTENSION_OVERRIDE=-GL_EXT_texture_filter_anisotropic -GL_EXT_texture_lod_bias")
+    # softpipe draws a frame in about a second: the cases where the driver
+    # draws, uploads, reads back or reports its limits, not the panel's logic.
+    set(driverCases RenderWindowTest.*:RendererTest.*:BitmapTextureTest.*:TeardownTest.*)
+    string(APPEND driverCases :Program.*:MissingExtensionTest.*:SettingsPanelTest.SettledStartUpState)
+    string(APPEND driverCases :BrowseTest.PictureLargerThanTheDriversTexturesIsRefusedAndTheShownOneStays)
+    string(APPEND driverCases :CaptureProgram.CtrlSSavesAViewThatTheCommandLineReplays)
+    string(APPEND driverCases -RendererTest.TexCoordCallsPerFrame)
+    add_test(NAME wine_tests_softpipe COMMAND quorvane_wine_tests --gtest_filter=${driverCases})
+    set_tests_properties(wine_tests_softpipe PROPERTIES TIMEOUT 900 ENVIRONMENT GALLIUM_DRIVER=softpipe)
+
     # The real program driven from a second process for a while; scripts/soak
     # runs it for longer.
     file(GLOB soakSources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/soak/*.cpp)
@@ -42,7 +57,7 @@ if(QUORVANE_TESTS AND CMAKE_CROSSCOMPILING)
     target_link_options(quorvane_soak PRIVATE ${staticRuntime})
     set_target_properties(quorvane_soak PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
     add_dependencies(quorvane_soak quorvane)
-    add_test(NAME soak COMMAND quorvane_soak --minutes 1)
+    add_test(NAME soak COMMAND quorvane_soak --minutes 1.5)
     set_tests_properties(soak PROPERTIES TIMEOUT 300)
 endif()
 

@@ -130,6 +130,15 @@ void ClickRadio(HWND panel, int id)
     SendMessageA(GetDlgItem(panel, id), BM_CLICK, 0, 0);
 }
 
+// Once the program answers, the frame of the last change has been drawn (a
+// slow driver takes seconds for one); a moment more puts it on the screen.
+void WaitForFrameOnScreen(const RunningProgram& program)
+{
+    DWORD_PTR result = 0;
+    SendMessageTimeoutA(program.renderWindow, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 60000, &result);
+    Sleep(300);
+}
+
 TEST(Program, StartsSettlesAndExitsZeroWhenClosed)
 {
     RunningProgram program;
@@ -163,7 +172,7 @@ TEST(Program, ScreensShowTunnelPlaneAndLevelColours)
     RunningProgram program;
     ASSERT_NO_FATAL_FAILURE(StartProgram(program));
     ASSERT_TRUE(WaitForSettledPanel(program.panel));
-    Sleep(300);  // let the last frame reach the screen
+    WaitForFrameOnScreen(program);
     const RECT area = BothWindows(program);
 
     Screenshot shot;
@@ -175,7 +184,7 @@ TEST(Program, ScreensShowTunnelPlaneAndLevelColours)
     ClickRadio(program.panel, IDC_PLANE_RADIO);
     SendMessageA(program.panel, WM_HSCROLL, MAKEWPARAM(SB_THUMBTRACK, 75),
                  reinterpret_cast<LPARAM>(GetDlgItem(program.panel, IDC_PLANE_ANGLE_SCROLL)));
-    Sleep(300);
+    WaitForFrameOnScreen(program);
     ASSERT_TRUE(TakeScreenshot("plane-tilted", area, shot));
     POINT origin = {0, 0};
     ClientToScreen(program.renderWindow, &origin);
@@ -196,7 +205,7 @@ TEST(Program, ScreensShowTunnelPlaneAndLevelColours)
     SendMessageA(magList, CB_SETCURSEL, 0, 0);  // NEAREST: no blend of black and white
     SendMessageA(program.panel, WM_COMMAND, MAKEWPARAM(IDC_MAG_FILTER_LIST, CBN_SELCHANGE),
                  reinterpret_cast<LPARAM>(magList));
-    Sleep(300);
+    WaitForFrameOnScreen(program);
     ASSERT_TRUE(TakeScreenshot("tunnel-full-colored", area, shot));
     ClientColours flat = ClientAreaColours(program.renderWindow, shot);
     const std::set<unsigned> levelColours = {0xFE0000, 0x00FE00, 0x0000FE, 0xFE00FE,
@@ -293,7 +302,7 @@ TEST(Program, ShowsAChosenBmpOnThePlane)
                  reinterpret_cast<LPARAM>(GetDlgItem(program.panel, IDC_REPEAT_U_SCROLL)));
     SendMessageA(program.panel, WM_HSCROLL, MAKEWPARAM(SB_THUMBTRACK, 20),
                  reinterpret_cast<LPARAM>(GetDlgItem(program.panel, IDC_REPEAT_V_SCROLL)));
-    Sleep(300);
+    WaitForFrameOnScreen(program);
     Screenshot shot;
     ASSERT_TRUE(TakeScreenshot("plane-bmp", BothWindows(program), shot));
     ClientColours colours = ClientAreaColours(program.renderWindow, shot);

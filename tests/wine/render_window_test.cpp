@@ -36,6 +36,21 @@ PROC WINAPI FilteringLookup(LPCSTR name)
     return wglGetProcAddress(name);
 }
 
+// Whether the driver has the ARB multitexture names at all: with extensions
+// removed through MESA_EXTENSION_OVERRIDE, Mesa 22 drops GL_ARB_multitexture
+// from its list too, and the names then resolve to nothing.
+bool DriverHasArbMultitexture()
+{
+    OpenRenderWindow();
+    const bool found = wglGetProcAddress("glActiveTextureARB") != nullptr;
+    CloseRenderWindow();
+    return found;
+}
+
+#define SKIP_WITHOUT_ARB_MULTITEXTURE()                                          \
+    if (!DriverHasArbMultitexture())                                           \
+    GTEST_SKIP() << "this driver has no ARB multitexture names"
+
 class RenderWindowTest : public testing::Test {
 protected:
     void TearDown() override
@@ -101,8 +116,8 @@ TEST_F(RenderWindowTest, PixelFormatIsDoubleBufferedRgbaWithDepth24)
 TEST_F(RenderWindowTest, FindsFilteringExtensionsAndCoreEntryPointsOnThisDriver)
 {
     ASSERT_NO_FATAL_FAILURE(OpenRenderWindow());
-    EXPECT_TRUE(viewer.anisoSupported);
-    EXPECT_TRUE(viewer.lodBiasSupported);
+    EXPECT_EQ(DriverOffers(anisoExtension), viewer.anisoSupported);
+    EXPECT_EQ(DriverOffers(lodBiasExtension), viewer.lodBiasSupported);
     EXPECT_EQ(reinterpret_cast<void*>(wglGetProcAddress("glActiveTexture")),
               reinterpret_cast<void*>(viewer.pfnActiveTexture));
     EXPECT_EQ(reinterpret_cast<void*>(wglGetProcAddress("glMultiTexCoord2d")),
@@ -144,11 +159,13 @@ TEST_F(RenderWindowTest, ExtensionOnlyInWglStringIsFoundAndPrefixIsNot)
     fakeWglExtensions = nullptr;
     missingNames[0] = "wglGetExtensionsStringARB";
     EXPECT_FALSE(IsExtensionSupported("WGL_ARB_extensions_string"));
-    EXPECT_TRUE(IsExtensionSupported("GL_EXT_texture_lod_bias"));
+    const std::string glList = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
+    EXPECT_TRUE(IsExtensionSupported(glList.substr(0, glList.find(' ')).c_str()));
 }
 
 TEST_F(RenderWindowTest, FallsBackToArbEntryPointsWithOneMessage)
 {
+    SKIP_WITHOUT_ARB_MULTITEXTURE();
     ResetViewerState();
     glEntryPointLookup = FilteringLookup;
     missingNames[0] = "glActiveTexture";
@@ -169,6 +186,7 @@ TEST_F(RenderWindowTest, FallsBackToArbEntryPointsWithOneMessage)
 
 TEST_F(RenderWindowTest, OneMissingCoreEntryPointAlsoFallsBack)
 {
+    SKIP_WITHOUT_ARB_MULTITEXTURE();
     ResetViewerState();
     glEntryPointLookup = FilteringLookup;
     missingNames[0] = "glMultiTexCoord2d";

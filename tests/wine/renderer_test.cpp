@@ -234,7 +234,7 @@ TEST_F(RendererTest, RebuildKeepsFiltersAndAnisotropy)
     EXPECT_EQ(GL_NEAREST, value);
     GLfloat anisotropy = 0;
     glGetTexParameterfv(GL_TEXTURE_2D, GL_TEXTURE_MAX_ANISOTROPY_EXT, &anisotropy);
-    EXPECT_EQ(8.0f, anisotropy);
+    EXPECT_EQ(DriverOffers(anisoExtension) ? 8.0f : 0.0f, anisotropy);
 }
 
 TEST_F(RendererTest, StagesPutTestTextureOnStageUnitAndWhiteElsewhere)

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "app/render_window.h"
 #include "app/viewer_state.h"
 
@@ -84,6 +86,18 @@ void PumpMessages()
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }
+}
+
+const char* const anisoExtension = "GL_EXT_texture_filter_anisotropic";
+const char* const lodBiasExtension = "GL_EXT_texture_lod_bias";
+
+bool DriverOffers(const char* extension)
+{
+    const char* overrides = std::getenv("MESA_EXTENSION_OVERRIDE");
+    if (overrides == nullptr)
+        return true;
+    const std::string removed = std::string(" ") + overrides + " ";
+    return removed.find(std::string(" -") + extension + " ") == std::string::npos;
 }
 
 std::string TestDirectory()

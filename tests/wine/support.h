@@ -41,5 +41,17 @@ void CloseRenderWindow();
 // through IsDialogMessageA for the panel first (a WM_QUIT is dropped).
 void PumpMessages();
 
+// The optional extensions, and whether the driver under test offers one: the
+// test run also runs the suite with Mesa told to drop them
+// (MESA_EXTENSION_OVERRIDE="-NAME ..."), where their sliders must be disabled.
+extern const char* const anisoExtension;
+extern const char* const lodBiasExtension;
+bool DriverOffers(const char* extension);
+
+// Cases about an optional extension itself end here on a driver without it.
+#define SKIP_WITHOUT(extension)                                                  \
+    if (!DriverOffers(extension))                                              \
+    GTEST_SKIP() << "this driver lacks " << (extension)
+
 // Directory of the test executable, with a trailing backslash.
 std::string TestDirectory();
