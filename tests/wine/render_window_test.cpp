@@ -2,6 +2,7 @@
 // against Wine's real windowing and llvmpipe's OpenGL.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -268,6 +269,24 @@ TEST_F(RenderWindowTest, FirstFrameIsTheGreyClearColour)
     EXPECT_EQ(51, pixel[0]);
     EXPECT_EQ(51, pixel[1]);
     EXPECT_EQ(51, pixel[2]);
+}
+
+}  // namespace
+
+namespace {
+
+// The driver matrix runs this suite on other drivers: each run must really
+// be on the driver and extension set it names.
+TEST_F(RenderWindowTest, DriverIsTheOneTheRunAskedFor)
+{
+    ASSERT_NO_FATAL_FAILURE(OpenRenderWindow());
+    const char* asked = std::getenv("GALLIUM_DRIVER");
+    const std::string renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+    EXPECT_EQ(0u, renderer.find(asked != nullptr ? asked : "llvmpipe")) << renderer;
+    const std::string glList = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS)) + std::string(" ");
+    for (const char* extension : {anisoExtension, lodBiasExtension})
+        EXPECT_EQ(DriverOffers(extension), glList.find(std::string(extension) + " ") != std::string::npos)
+            << extension;
 }
 
 }  // namespace

@@ -5,11 +5,17 @@
 #include <windows.h>
 #include <GL/gl.h>
 
+#include <winternl.h>
+
 #include <cstring>
+#include <fstream>
 #include <string>
+#include <vector>
 
 #include "app/render_window.h"
 #include "app/viewer_state.h"
+#include "common/bmp_writer.h"
+#include "textures/bitmap_texture.h"
 #include "wine/panel_support.h"
 #include "wine/support.h"
 
@@ -26,6 +32,28 @@ PROC WINAPI LookupWithoutMultitexture(LPCSTR name)
     if (std::strncmp(name, "glActiveTexture", 15) == 0)
         return nullptr;
     return wglGetProcAddress(name);
+}
+
+// This process's handle count from the system's process list: Wine answers
+// GetProcessHandleCount with 0 and gives there the size of the handle table,
+// which doubles when the live handles outgrow it.
+ULONG HandleCount()
+{
+    typedef NTSTATUS(NTAPI * QueryProc)(SYSTEM_INFORMATION_CLASS, PVOID, ULONG, PULONG);
+    QueryProc query = reinterpret_cast<QueryProc>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQuerySystemInformation")));
+    std::vector<unsigned char> buffer(1 << 20);
+    ULONG length = 0;
+    if (query(SystemProcessInformation, buffer.data(), static_cast<ULONG>(buffer.size()), &length) != 0)
+        return 0;
+    for (size_t at = 0;;) {
+        const auto* entry = reinterpret_cast<const SYSTEM_PROCESS_INFORMATION*>(&buffer[at]);
+        if (static_cast<DWORD>(reinterpret_cast<ULONG_PTR>(entry->UniqueProcessId)) == GetCurrentProcessId())
+            return entry->HandleCount;
+        if (entry->NextEntryOffset == 0)
+            return 0;
+        at += entry->NextEntryOffset;
+    }
 }
 
 class TeardownTest : public testing::Test {
@@ -111,6 +139,25 @@ TEST_F(TeardownTest, AnotherCurrentContextKeepsItsTextures)
     wglDeleteContext(other);
     ReleaseDC(otherWindow, otherDc);
     DestroyWindow(otherWindow);
+}
+
+TEST_F(TeardownTest, LoadingPicturesAgainAndAgainKeepsNoHandle)
+{
+    ASSERT_NO_FATAL_FAILURE(OpenRenderWindow());
+    char directory[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, directory);
+    const std::string path = std::string(directory) + "quorvane handles.bmp";
+    const std::vector<uint8_t> bytes = bmp::WriteBmp(bmp::MakeFormat(9, 5, 8, true)).bytes;
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    ASSERT_TRUE(LoadBitmapTexture(path.c_str()));
+    const ULONG before = HandleCount();
+    ASSERT_GT(before, 0u);
+    // A handle kept per load would outgrow any table size in 300 loads.
+    for (int i = 0; i < 300; ++i)
+        ASSERT_TRUE(LoadBitmapTexture(path.c_str()));
+    EXPECT_EQ(before, HandleCount());
+    DeleteFileA(path.c_str());
 }
 
 TEST_F(TeardownTest, PanelHandleIsClearedWhenThePanelGoes)
