@@ -7,6 +7,10 @@ set(PORTABLE_SOURCES
     textures/dib_header.cpp
     textures/bitmap_levels.cpp
     ui/settings_values.cpp
+    measure/scene_model.cpp
+    measure/ideal_lod.cpp
+    measure/probe_colors.cpp
+    measure/lod_figures.cpp
 )
 
 # Code on Win32, OpenGL and GLU.

@@ -1,0 +1,97 @@
+#include "measure/ideal_lod.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// Rounding noise must not push a whole ratio over to the next count: the
+// renderer's pixels are 2.4e-7 from square, and ceil(1 + 2.4e-7) would halve
+// rho on a plane facing the eye.
+const double ratioSlack = 1e-6;
+
+// N = min(ceil(major / minor), max), at least 1; a flat footprint takes the max.
+double SampleCount(double major, double minor, double maxAnisotropy)
+{
+    if (maxAnisotropy <= 1.0)
+        return 1.0;
+    if (minor <= 0.0)
+        return maxAnisotropy;
+    const double ratio = major / minor * (1.0 - ratioSlack);
+    return std::max(1.0, std::min(std::ceil(ratio), maxAnisotropy));
+}
+
+}  // namespace
+
+double OpenGlRuleLod(const TexelJacobian& j, double maxAnisotropy)
+{
+    const double px = std::sqrt(j.dudx * j.dudx + j.dvdx * j.dvdx);
+    const double py = std::sqrt(j.dudy * j.dudy + j.dvdy * j.dvdy);
+    const double major = std::max(px, py);
+    const double minor = std::min(px, py);
+    return std::log2(major / SampleCount(major, minor, maxAnisotropy));
+}
+
+double InvariantLod(const TexelJacobian& j, double maxAnisotropy)
+{
+    // Singular values of the 2 x 2 Jacobian: the footprint ellipse's axes.
+    const double sum = j.dudx * j.dudx + j.dudy * j.dudy + j.dvdx * j.dvdx + j.dvdy * j.dvdy;
+    const double det = j.dudx * j.dvdy - j.dudy * j.dvdx;
+    const double root = std::sqrt(std::max(0.0, sum * sum - 4.0 * det * det));
+    const double majorSquared = 0.5 * (sum + root);
+    const double major = std::sqrt(majorSquared);
+    // det^2 / major^2 keeps the minor axis exact when it is tiny.
+    const double minor = majorSquared > 0.0 ? std::fabs(det) / major : 0.0;
+    return std::log2(major / SampleCount(major, minor, maxAnisotropy));
+}
+
+double EffectiveBias(const LodRule& rule)
+{
+    return std::max(-rule.biasLimit, std::min(rule.bias, rule.biasLimit));
+}
+
+LodClass ClassifyLod(double lambda, int lastLevel)
+{
+    if (lambda <= 0.0)
+        return LodMagnified;
+    if (lambda >= lastLevel)
+        return LodClamped;
+    return LodInside;
+}
+
+void ComputeIdealLodMap(const SceneModel& model, const LodRule& rule, bool withInvariant,
+                        IdealLodMap& map)
+{
+    const size_t pixels = static_cast<size_t>(viewWidth) * viewHeight;
+    map.openGl.assign(pixels, 0.0f);
+    map.openGlClass.assign(pixels, LodUncovered);
+    map.invariant.assign(withInvariant ? pixels : 0, 0.0f);
+    map.invariantClass.assign(withInvariant ? pixels : 0, LodUncovered);
+    const double bias = EffectiveBias(rule);
+    int rowHint = -1;
+    for (int row = 0; row < viewHeight; ++row) {
+        const double y = row + 0.5;
+        int hint = rowHint;
+        bool firstInRow = true;
+        for (int column = 0; column < viewWidth; ++column) {
+            const double x = column + 0.5;
+            const int face = FaceAt(model, x, y, hint);
+            if (face < 0)
+                continue;
+            if (firstInRow)
+                rowHint = face;
+            firstInRow = false;
+            hint = face;
+            const TexelJacobian j = JacobianAt(model.faces[face], x, y);
+            const size_t at = static_cast<size_t>(row) * viewWidth + column;
+            const double lambda = OpenGlRuleLod(j, rule.maxAnisotropy) + bias;
+            map.openGl[at] = static_cast<float>(lambda);
+            map.openGlClass[at] = ClassifyLod(lambda, rule.lastLevel);
+            if (withInvariant) {
+                const double invariant = InvariantLod(j, rule.maxAnisotropy) + bias;
+                map.invariant[at] = static_cast<float>(invariant);
+                map.invariantClass[at] = ClassifyLod(invariant, rule.lastLevel);
+            }
+        }
+    }
+}
