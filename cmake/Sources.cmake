@@ -11,6 +11,7 @@ set(PORTABLE_SOURCES
     measure/ideal_lod.cpp
     measure/probe_colors.cpp
     measure/lod_figures.cpp
+    measure/error_image.cpp
 )
 
 # Code on Win32, OpenGL and GLU.
@@ -22,4 +23,6 @@ set(PLATFORM_SOURCES
     textures/bitmap_texture.cpp
     render/scene_renderer.cpp
     ui/settings_panel.cpp
+    measure/lod_probe.cpp
+    measure/error_view.cpp
 )

@@ -7,6 +7,7 @@
 
 #include <GL/glu.h>
 
+#include "measure/error_view.h"
 #include "render/gl_constants.h"
 #include "textures/checker_texture.h"
 
@@ -101,7 +102,7 @@ void BindTextureStages()
                   viewer.textureNames[viewer.useBitmap ? bitmapTexture : checkerTexture]);
 }
 
-void RenderScene()
+void DrawScene()
 {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 
@@ -121,5 +122,14 @@ void RenderScene()
         DrawTunnel();
     glEnd();
     glFlush();
+}
+
+void RenderScene()
+{
+    if (viewer.errorView) {
+        RenderErrorView();
+        return;
+    }
+    DrawScene();
     SwapBuffers(viewer.deviceContext);
 }

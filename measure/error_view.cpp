@@ -1,0 +1,75 @@
+#include "measure/error_view.h"
+
+#include <windows.h>
+#include <GL/gl.h>
+
+#include <vector>
+
+#include "app/viewer_state.h"
+#include "measure/error_image.h"
+#include "measure/lod_figures.h"
+#include "measure/lod_probe.h"
+#include "render/gl_constants.h"
+#include "render/scene_renderer.h"
+
+namespace {
+
+// Puts a bottom-first RGB picture over the whole back buffer: texturing off
+// on every unit and unit matrices for the raster position, all restored.
+void DrawPicture(const std::vector<uint8_t>& rgb)
+{
+    for (int i = 0; i < viewer.textureUnitCount; ++i) {
+        viewer.pfnActiveTexture(GL_TEXTURE0 + i);
+        glDisable(GL_TEXTURE_2D);
+    }
+    GLint unpackAlignment = 4;
+    glGetIntegerv(GL_UNPACK_ALIGNMENT, &unpackAlignment);
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    glRasterPos2i(-1, -1);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glDrawPixels(viewWidth, viewHeight, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+    glPixelStorei(GL_UNPACK_ALIGNMENT, unpackAlignment);
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glPopMatrix();
+    for (int i = 0; i < viewer.textureUnitCount; ++i) {
+        viewer.pfnActiveTexture(GL_TEXTURE0 + i);
+        glEnable(GL_TEXTURE_2D);
+    }
+    viewer.pfnActiveTexture(GL_TEXTURE0 + viewer.textureStage);
+}
+
+}  // namespace
+
+void ToggleErrorView()
+{
+    // Before the panel has laid out the units there is no test texture to measure.
+    if (viewer.textureUnitCount == 0)
+        return;
+    viewer.errorView = !viewer.errorView;
+    RenderScene();
+}
+
+void RenderErrorView()
+{
+    const TextureShape shape = BoundTextureShape();
+    std::vector<uint8_t> rgba;
+    const GLuint probe = CreateProbeTexture(shape);
+    ProbeView(probe, rgba);
+    DeleteProbeTexture(probe);
+
+    MeasuredLodMap measured;
+    DecodeProbeFrame(rgba.data(), shape.levels, measured);
+    const LodRule rule = CurrentLodRule(shape);
+    IdealLodMap ideal;
+    ComputeIdealLodMap(BuildSceneModel(CurrentSceneView(shape)), rule, false, ideal);
+    DrawPicture(ErrorImage(measured, ideal, CurrentMipSelection(), rule.lastLevel));
+    glFlush();
+    SwapBuffers(viewer.deviceContext);
+}

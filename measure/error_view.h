@@ -1,0 +1,11 @@
+// The live error view: the render window shows, in place of the picture, the
+// map of the measured level of detail against the OpenGL rule for the
+// current view, redrawn on every change while it is on.
+#pragma once
+
+// Switches between the picture and the error map, and redraws.
+void ToggleErrorView();
+
+// Draws and shows the error map of the current view (RenderScene's path
+// while the view is on).
+void RenderErrorView();
