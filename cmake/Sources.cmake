@@ -7,6 +7,9 @@ set(PORTABLE_SOURCES
     textures/dib_header.cpp
     textures/bitmap_levels.cpp
     ui/settings_values.cpp
+    capture/command_line.cpp
+    capture/json_writer.cpp
+    capture/view_record.cpp
     measure/scene_model.cpp
     measure/ideal_lod.cpp
     measure/probe_colors.cpp
@@ -23,6 +26,10 @@ set(PLATFORM_SOURCES
     textures/bitmap_texture.cpp
     render/scene_renderer.cpp
     ui/settings_panel.cpp
+    capture/file_output.cpp
+    capture/standard_streams.cpp
+    capture/view_capture.cpp
+    capture/command_line_run.cpp
     measure/lod_probe.cpp
     measure/error_view.cpp
 )
