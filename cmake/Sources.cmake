@@ -32,4 +32,5 @@ set(PLATFORM_SOURCES
     capture/command_line_run.cpp
     measure/lod_probe.cpp
     measure/error_view.cpp
+    measure/measure_battery.cpp
 )
