@@ -2,6 +2,7 @@
 
 #include "app/extension_words.h"
 #include "app/viewer_state.h"
+#include "measure/error_view.h"
 #include "render/gl_constants.h"
 #include "render/scene_renderer.h"
 
@@ -124,6 +125,7 @@ bool CreateRenderWindow()
 
 void DestroyRenderWindow()
 {
+    ReleaseErrorView();
     glDeleteTextures(3, viewer.textureNames);
     wglMakeCurrent(nullptr, nullptr);
     wglDeleteContext(viewer.renderContext);

@@ -64,16 +64,24 @@ Rgb8 LevelColor(double lod, int lastLevel)
 std::vector<uint8_t> ErrorImage(const MeasuredLodMap& measured, const IdealLodMap& ideal,
                                 MipSelection selection, int lastLevel)
 {
+    // The scale in steps of 1/256 of its full range: finer than the probe's blend.
+    const int steps = 256;
+    std::vector<Rgb8> scale(2 * steps + 1);
+    for (int k = -steps; k <= steps; ++k)
+        scale[k + steps] = ErrorColor(errorFullScale * k / steps, errorFullScale);
     const size_t pixels = measured.lod.size();
     std::vector<uint8_t> image(pixels * 3);
     for (size_t i = 0; i < pixels; ++i) {
         Rgb8 c = uncoveredColor;
         if (measured.covered[i] && ideal.openGlClass[i] != LodUncovered) {
-            if (ideal.openGlClass[i] != LodInside)
+            if (ideal.openGlClass[i] != LodInside) {
                 c = outsideRangeColor;
-            else
-                c = ErrorColor(measured.lod[i] - SampledLevel(ideal.openGl[i], selection, lastLevel),
-                               errorFullScale);
+            } else {
+                const double error =
+                    measured.lod[i] - SampledLevel(ideal.openGl[i], selection, lastLevel);
+                const double k = std::max(-1.0, std::min(1.0, error / errorFullScale)) * steps;
+                c = scale[static_cast<size_t>(std::floor(k + 0.5) + steps)];
+            }
         }
         Put(image, i, c);
     }

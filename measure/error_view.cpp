@@ -14,6 +14,11 @@
 
 namespace {
 
+// The probe lives while the view is on, so a change costs no upload; it is
+// made again when the test texture's shape changes.
+GLuint viewProbe = 0;
+TextureShape viewProbeShape;
+
 // Puts a bottom-first RGB picture over the whole back buffer: texturing off
 // on every unit and unit matrices for the raster position, all restored.
 void DrawPicture(const std::vector<uint8_t>& rgb)
@@ -53,23 +58,40 @@ void ToggleErrorView()
     if (viewer.textureUnitCount == 0)
         return;
     viewer.errorView = !viewer.errorView;
+    if (!viewer.errorView)
+        ReleaseErrorView();
     RenderScene();
+}
+
+void ReleaseErrorView()
+{
+    if (viewProbe != 0)
+        DeleteProbeTexture(viewProbe);
+    viewProbe = 0;
+    viewProbeShape = TextureShape{};
 }
 
 void RenderErrorView()
 {
     const TextureShape shape = BoundTextureShape();
+    if (viewProbe == 0 || shape.width != viewProbeShape.width ||
+        shape.height != viewProbeShape.height) {
+        ReleaseErrorView();
+        viewProbe = CreateProbeTexture(shape);
+        viewProbeShape = shape;
+    }
+    const LodRule rule = CurrentLodRule(shape);
+    const MipSelection selection = CurrentMipSelection();
+    // The ideal is worked out while the driver draws the probe.
+    const ProbePass pass = BeginProbe(viewProbe);
+    IdealLodMap ideal;
+    ComputeIdealLodMap(BuildSceneModel(CurrentSceneView(shape)), rule, false, ideal);
     std::vector<uint8_t> rgba;
-    const GLuint probe = CreateProbeTexture(shape);
-    ProbeView(probe, rgba);
-    DeleteProbeTexture(probe);
+    EndProbe(pass, rgba);
 
     MeasuredLodMap measured;
     DecodeProbeFrame(rgba.data(), shape.levels, measured);
-    const LodRule rule = CurrentLodRule(shape);
-    IdealLodMap ideal;
-    ComputeIdealLodMap(BuildSceneModel(CurrentSceneView(shape)), rule, false, ideal);
-    DrawPicture(ErrorImage(measured, ideal, CurrentMipSelection(), rule.lastLevel));
+    DrawPicture(ErrorImage(measured, ideal, selection, rule.lastLevel));
     glFlush();
     SwapBuffers(viewer.deviceContext);
 }

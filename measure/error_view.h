@@ -6,6 +6,9 @@
 // Switches between the picture and the error map, and redraws.
 void ToggleErrorView();
 
+// Deletes the view's probe texture (the view stays as it is).
+void ReleaseErrorView();
+
 // Draws and shows the error map of the current view (RenderScene's path
 // while the view is on).
 void RenderErrorView();

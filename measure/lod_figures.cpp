@@ -22,9 +22,19 @@ void DecodeProbeFrame(const uint8_t* rgba, int levelCount, MeasuredLodMap& map)
     map.lod.assign(pixels, 0.0f);
     map.covered.assign(pixels, 0);
     map.blendCode.assign(pixels, 0);
+    // A frame holds a few thousand distinct colours: each is decoded once.
+    const size_t cacheSize = 1 << 14;
+    std::vector<uint32_t> cacheKey(cacheSize, 0xFFFFFFFFu);
+    std::vector<ProbeSample> cacheValue(cacheSize);
     for (size_t i = 0; i < pixels; ++i) {
         const uint8_t* p = rgba + i * 4;
-        const ProbeSample sample = DecodeProbePixel(p[0], p[1], p[2], levelCount);
+        const uint32_t key = static_cast<uint32_t>(p[0]) << 16 | p[1] << 8 | p[2];
+        const size_t slot = (key ^ key >> 11) & (cacheSize - 1);
+        if (cacheKey[slot] != key) {
+            cacheKey[slot] = key;
+            cacheValue[slot] = DecodeProbePixel(p[0], p[1], p[2], levelCount);
+        }
+        const ProbeSample& sample = cacheValue[slot];
         map.covered[i] = sample.covered ? 1 : 0;
         map.lod[i] = sample.lod;
         map.blendCode[i] = sample.blendCode;

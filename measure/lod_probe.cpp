@@ -61,16 +61,15 @@ void DeleteProbeTexture(GLuint probe)
     glDeleteTextures(1, &probe);
 }
 
-void ProbeView(GLuint probe, std::vector<uint8_t>& rgba)
+ProbePass BeginProbe(GLuint probe)
 {
     // What this changes, to be put back.
-    const GLint testTexture = BoundTexture();
-    GLfloat clearColor[4];
-    glGetFloatv(GL_COLOR_CLEAR_VALUE, clearColor);
-    const GLboolean dither = glIsEnabled(GL_DITHER);
-    GLint packAlignment = 4, readBuffer = GL_BACK;
-    glGetIntegerv(GL_PACK_ALIGNMENT, &packAlignment);
-    glGetIntegerv(GL_READ_BUFFER, &readBuffer);
+    ProbePass pass;
+    pass.testTexture = BoundTexture();
+    glGetFloatv(GL_COLOR_CLEAR_VALUE, pass.clearColor);
+    pass.dither = glIsEnabled(GL_DITHER);
+    glGetIntegerv(GL_PACK_ALIGNMENT, &pass.packAlignment);
+    glGetIntegerv(GL_READ_BUFFER, &pass.readBuffer);
 
     // The probe samples as the test texture does.
     GLint minFilter = GL_LINEAR_MIPMAP_LINEAR, magFilter = GL_LINEAR;
@@ -89,17 +88,27 @@ void ProbeView(GLuint probe, std::vector<uint8_t>& rgba)
     glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
     glDisable(GL_DITHER);
     DrawScene();
+    return pass;
+}
+
+void EndProbe(const ProbePass& pass, std::vector<uint8_t>& rgba)
+{
     rgba.resize(static_cast<size_t>(viewWidth) * viewHeight * 4);
     glReadBuffer(GL_BACK);
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
     glReadPixels(0, 0, viewWidth, viewHeight, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
 
-    glPixelStorei(GL_PACK_ALIGNMENT, packAlignment);
-    glReadBuffer(static_cast<GLenum>(readBuffer));
-    if (dither)
+    glPixelStorei(GL_PACK_ALIGNMENT, pass.packAlignment);
+    glReadBuffer(static_cast<GLenum>(pass.readBuffer));
+    if (pass.dither)
         glEnable(GL_DITHER);
-    glClearColor(clearColor[0], clearColor[1], clearColor[2], clearColor[3]);
-    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(testTexture));
+    glClearColor(pass.clearColor[0], pass.clearColor[1], pass.clearColor[2], pass.clearColor[3]);
+    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(pass.testTexture));
+}
+
+void ProbeView(GLuint probe, std::vector<uint8_t>& rgba)
+{
+    EndProbe(BeginProbe(probe), rgba);
 }
 
 SceneView CurrentSceneView(const TextureShape& shape)

@@ -33,6 +33,19 @@ void DeleteProbeTexture(GLuint probe);
 // first. Every state it changes is restored; nothing is shown.
 void ProbeView(GLuint probe, std::vector<uint8_t>& rgba);
 
+// The same in two halves, so that the CPU can work while the driver draws:
+// BeginProbe draws and flushes, EndProbe reads and restores. No OpenGL call
+// may come between them.
+struct ProbePass {
+    GLint testTexture = 0;
+    GLfloat clearColor[4] = {0, 0, 0, 0};
+    GLboolean dither = GL_TRUE;
+    GLint packAlignment = 4;
+    GLint readBuffer = GL_BACK;
+};
+ProbePass BeginProbe(GLuint probe);
+void EndProbe(const ProbePass& pass, std::vector<uint8_t>& rgba);
+
 // The view and the level rule as the viewer and the driver have them now.
 SceneView CurrentSceneView(const TextureShape& shape);
 LodRule CurrentLodRule(const TextureShape& shape);

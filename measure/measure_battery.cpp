@@ -104,16 +104,20 @@ void Measure(Probe& probe, MeasuredLodMap& measured)
     DecodeProbeFrame(probe.rgba.data(), probe.shape.levels, measured);
 }
 
-void Ideal(const Probe& probe, bool withInvariant, IdealLodMap& ideal)
+// Both maps of the current view; the ideal is worked out while the driver draws.
+void MeasureWithIdeal(Probe& probe, bool withInvariant, MeasuredLodMap& measured,
+                      IdealLodMap& ideal)
 {
-    ComputeIdealLodMap(BuildSceneModel(CurrentSceneView(probe.shape)), CurrentLodRule(probe.shape),
-                       withInvariant, ideal);
+    const LodRule rule = CurrentLodRule(probe.shape);
+    const ProbePass pass = BeginProbe(probe.texture);
+    ComputeIdealLodMap(BuildSceneModel(CurrentSceneView(probe.shape)), rule, withInvariant, ideal);
+    EndProbe(pass, probe.rgba);
+    DecodeProbeFrame(probe.rgba.data(), probe.shape.levels, measured);
 }
 
 void MeasureTunnel(Probe& probe, MeasureResults& results)
 {
-    Measure(probe, results.tunnelMeasured);
-    Ideal(probe, true, results.tunnelIdeal);
+    MeasureWithIdeal(probe, true, results.tunnelMeasured, results.tunnelIdeal);
     const IdealLodMap& ideal = results.tunnelIdeal;
     results.lod = CompareLod(results.tunnelMeasured, ideal.openGl, ideal.openGlClass);
     results.lodInvariant = CompareLod(results.tunnelMeasured, ideal.invariant, ideal.invariantClass);
@@ -175,8 +179,7 @@ void MeasureAniso(Probe& probe, MeasureResults& results)
     SetAnisotropy(maxAnisotropy);
     MeasuredLodMap measured;
     IdealLodMap ideal;
-    Measure(probe, measured);
-    Ideal(probe, false, ideal);
+    MeasureWithIdeal(probe, false, measured, ideal);
     results.aniso = CompareLod(measured, ideal.openGl, ideal.openGlClass);
     results.anisoBlendedShare = BlendedShare(measured, ideal.openGlClass);
     results.anisoBlendsLevels = results.anisoBlendedShare > blendsLevelsShare;
@@ -197,8 +200,7 @@ void MeasureAngle(Probe& probe, MeasureResults& results)
     const int steps = static_cast<int>(90.0 / angleStep + 0.5);
     for (int i = 0; i <= steps; ++i) {
         viewer.textureRotation = i * angleStep;
-        Measure(probe, measured);
-        Ideal(probe, false, ideal);
+        MeasureWithIdeal(probe, false, measured, ideal);
         if (i == 0)
             results.angleIdealLod = ideal.openGl[static_cast<size_t>(viewHeight / 2) * viewWidth + viewWidth / 2];
         const LodErrorStats stats = CompareLod(measured, ideal.openGl, ideal.openGlClass);

@@ -16,6 +16,9 @@
 #include "app/render_window.h"
 #include "app/viewer_state.h"
 #include "common/bmp_writer.h"
+#include "measure/error_view.h"
+#include "measure/lod_probe.h"
+#include "measure/measure_battery.h"
 #include "render/scene_renderer.h"
 #include "textures/bitmap_texture.h"
 #include "textures/checker_texture.h"
@@ -90,6 +93,26 @@ int main(int argc, char** argv)
         glFinish();
     });
 
+    {
+        const TextureShape shape = BoundTextureShape();
+        GLuint probe = 0;
+        std::vector<uint8_t> rgba;
+        MeasuredLodMap measured;
+        IdealLodMap ideal;
+        Report("probe texture", runs, [&] { probe = CreateProbeTexture(shape); glFinish(); });
+        Report("probe view", runs, [&] { ProbeView(probe, rgba); });
+        Report("decode", runs, [&] { DecodeProbeFrame(rgba.data(), shape.levels, measured); });
+        const SceneModel model = BuildSceneModel(CurrentSceneView(shape));
+        const LodRule rule = CurrentLodRule(shape);
+        Report("ideal", runs, [&] { ComputeIdealLodMap(model, rule, false, ideal); });
+        Report("ideal+inv", runs, [&] { ComputeIdealLodMap(model, rule, true, ideal); });
+        std::vector<uint8_t> image;
+        Report("error image", runs, [&] { image = ErrorImage(measured, ideal, BlendedLevels, 9); });
+        DeleteProbeTexture(probe);
+        viewer.errorView = true;
+        Report("RenderScene, error view", runs, [] { RenderScene(); glFinish(); });
+        viewer.errorView = false;
+    }
     DeleteFileA(path.c_str());
     DestroyRenderWindow();
     if (!loaded)
