@@ -15,6 +15,7 @@ void ReportCommandLineError(const std::string& line, bool showBox);
 // this order: scene, distance, angle, faces, repeats, rotations, filters,
 // anisotropy, stage, LOD bias (so it lands on the stage's unit), mipmaps,
 // checkerboard, BMP (built with the chosen mipmaps, and shown), texture.
-// With --screenshot it then captures the view. Returns the exit code when the
+// With --screenshot it then captures the view; with --measure it runs the
+// measuring battery and writes its report (the folder checked first). Returns the exit code when the
 // program is to end (the render window is then destroyed), or -1 to go on.
 int RunCommandLine(HWND panel, const CaptureOptions& options);

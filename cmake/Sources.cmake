@@ -15,6 +15,8 @@ set(PORTABLE_SOURCES
     measure/probe_colors.cpp
     measure/lod_figures.cpp
     measure/error_image.cpp
+    measure/report_json.cpp
+    measure/report_sheet.cpp
 )
 
 # Code on Win32, OpenGL and GLU.
@@ -33,4 +35,6 @@ set(PLATFORM_SOURCES
     measure/lod_probe.cpp
     measure/error_view.cpp
     measure/measure_battery.cpp
+    measure/sheet_text.cpp
+    measure/measure_report.cpp
 )

@@ -34,7 +34,7 @@ Rgb8 LevelColor(double lod, int lastLevel);
 // Colours of pixels without a value.
 const Rgb8 uncoveredColor = {40, 40, 40};
 const Rgb8 outsideRangeColor = {150, 150, 150};  // magnified or clamped ideal
-const double errorFullScale = 1.0;
+const double errorFullScale = 0.5;
 
 // viewWidth x viewHeight pixels of three bytes, rows bottom first.
 std::vector<uint8_t> ErrorImage(const MeasuredLodMap& measured, const IdealLodMap& ideal,

@@ -52,6 +52,16 @@ void DrawPicture(const std::vector<uint8_t>& rgb)
 
 }  // namespace
 
+bool IsErrorViewKey(const MSG& msg)
+{
+    if (msg.message != WM_KEYDOWN || msg.wParam != 'M' || GetKeyState(VK_CONTROL) < 0 ||
+        GetKeyState(VK_MENU) < 0)
+        return false;
+    return msg.hwnd != nullptr &&
+           (msg.hwnd == viewer.mainWindow || msg.hwnd == viewer.settingsDialog ||
+            (viewer.settingsDialog != nullptr && IsChild(viewer.settingsDialog, msg.hwnd)));
+}
+
 void ToggleErrorView()
 {
     // Before the panel has laid out the units there is no test texture to measure.

@@ -3,6 +3,11 @@
 // current view, redrawn on every change while it is on.
 #pragma once
 
+#include <windows.h>
+
+// M, without Ctrl or Alt, in the render window or the panel.
+bool IsErrorViewKey(const MSG& msg);
+
 // Switches between the picture and the error map, and redraws.
 void ToggleErrorView();
 
