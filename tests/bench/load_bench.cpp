@@ -1,6 +1,7 @@
 // Times what a user waits for: reading a large BMP, turning it into the bitmap
-// texture, rebuilding the checkerboard and drawing one frame of the default
-// tunnel. Prints the median of several runs of each.
+// texture, rebuilding the checkerboard, drawing one frame of the default
+// tunnel and capturing the view as PNG and JSON. Prints the median of several
+// runs of each.
 //   quorvane_bench.exe [runs] [side]   (defaults: 5 runs, a 4096 x 4096 picture)
 #include <windows.h>
 #include <GL/gl.h>
@@ -15,6 +16,7 @@
 
 #include "app/render_window.h"
 #include "app/viewer_state.h"
+#include "capture/view_capture.h"
 #include "common/bmp_writer.h"
 #include "measure/error_view.h"
 #include "measure/lod_probe.h"
@@ -93,26 +95,39 @@ int main(int argc, char** argv)
         glFinish();
     });
 
+    const std::string shot = std::string(directory) + "quorvane-bench-view.png";
+    Report("CaptureView (frame, read back, PNG, JSON)", runs, [&] {
+        std::string reason;
+        loaded = CaptureView(shot.c_str(), &reason) && loaded;
+    });
+    DeleteFileA(shot.c_str());
+    DeleteFileA((std::string(directory) + "quorvane-bench-view.json").c_str());
+
+    // The error view: a change while it is on draws the probe and the map
+    // instead of the picture; the difference of the two medians is its cost.
     {
         const TextureShape shape = BoundTextureShape();
-        GLuint probe = 0;
+        const GLuint probe = CreateProbeTexture(shape);
         std::vector<uint8_t> rgba;
-        MeasuredLodMap measured;
+        Report("Probe pass, default tunnel (draw, read back)", runs, [&] { ProbeView(probe, rgba); });
+        DeleteProbeTexture(probe);
         IdealLodMap ideal;
-        Report("probe texture", runs, [&] { probe = CreateProbeTexture(shape); glFinish(); });
-        Report("probe view", runs, [&] { ProbeView(probe, rgba); });
-        Report("decode", runs, [&] { DecodeProbeFrame(rgba.data(), shape.levels, measured); });
         const SceneModel model = BuildSceneModel(CurrentSceneView(shape));
         const LodRule rule = CurrentLodRule(shape);
-        Report("ideal", runs, [&] { ComputeIdealLodMap(model, rule, false, ideal); });
-        Report("ideal+inv", runs, [&] { ComputeIdealLodMap(model, rule, true, ideal); });
-        std::vector<uint8_t> image;
-        Report("error image", runs, [&] { image = ErrorImage(measured, ideal, BlendedLevels, 9); });
-        DeleteProbeTexture(probe);
+        Report("Ideal LOD map, default tunnel (480k pixels)", runs,
+               [&] { ComputeIdealLodMap(model, rule, false, ideal); });
         viewer.errorView = true;
-        Report("RenderScene, error view", runs, [] { RenderScene(); glFinish(); });
-        viewer.errorView = false;
+        Report("RenderScene with the error view on", runs, [] {
+            RenderScene();
+            glFinish();
+        });
+        ToggleErrorView();
     }
+    Report("Measuring battery (--measure without files)", 1, [] {
+        MeasureResults results;
+        RunMeasureBattery(results);
+    });
+
     DeleteFileA(path.c_str());
     DestroyRenderWindow();
     if (!loaded)

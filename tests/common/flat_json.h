@@ -1,11 +1,9 @@
 // A strict reader of the JSON the tests get back: objects, strings, numbers,
-// true, false and null (no arrays), flattened to "outer.inner" -> value.
-// Strings are unescaped; other values keep their text. False on anything
-// that is not valid JSON of that kind.
+// true, false and null (no arrays), flattened to "outer.inner" -> value (an
+// object's own entry is "{}"). Strings are unescaped (\u up to U+FFFF); other
+// values keep their text. False on anything that is not such JSON.
 #pragma once
 
-#include <cctype>
-#include <cstdint>
 #include <cstring>
 #include <map>
 #include <string>
@@ -14,62 +12,39 @@ namespace flat_json {
 
 struct Reader {
     const std::string& s;
-    size_t at = 0;
+    size_t at;
     std::map<std::string, std::string>& out;
 
-    void Space()
-    {
-        while (at < s.size() && (s[at] == ' ' || s[at] == '\n' || s[at] == '\r' || s[at] == '\t'))
-            ++at;
-    }
     bool Take(char c)
     {
-        Space();
-        if (at < s.size() && s[at] == c) {
+        while (at < s.size() && std::strchr(" \n\r\t", s[at]) != nullptr && s[at] != '\0')
             ++at;
-            return true;
-        }
-        return false;
-    }
-    static void PutUtf8(std::string& to, uint32_t code)
-    {
-        if (code < 0x80) {
-            to += static_cast<char>(code);
-        } else if (code < 0x800) {
-            to += static_cast<char>(0xC0 | code >> 6);
-            to += static_cast<char>(0x80 | (code & 0x3F));
-        } else {
-            to += static_cast<char>(0xE0 | code >> 12);
-            to += static_cast<char>(0x80 | (code >> 6 & 0x3F));
-            to += static_cast<char>(0x80 | (code & 0x3F));
-        }
+        return at < s.size() && s[at] == c && ++at;
     }
     bool String(std::string& value)
     {
         if (!Take('"'))
             return false;
-        while (at < s.size() && s[at] != '"') {
-            const unsigned char c = static_cast<unsigned char>(s[at++]);
-            if (c < 0x20)
+        for (; at < s.size() && s[at] != '"'; ++at) {
+            const unsigned char c = static_cast<unsigned char>(s[at]);
+            if (c < 0x20 || (c == '\\' && ++at >= s.size()))
                 return false;
+            const char* escapes = "\"\\/bfnrt";
+            const char* p = c == '\\' ? std::strchr(escapes, s[at]) : nullptr;
             if (c != '\\') {
                 value += static_cast<char>(c);
-                continue;
-            }
-            if (at >= s.size())
-                return false;
-            const char e = s[at++];
-            const char* simple = "\"\\/bfnrt";
-            const char* meant = "\"\\/\b\f\n\r\t";
-            const char* found = e != '\0' ? std::strchr(simple, e) : nullptr;
-            if (found != nullptr) {
-                value += meant[found - simple];
-            } else if (e == 'u' && at + 4 <= s.size()) {
-                const std::string hex = s.substr(at, 4);
-                for (char h : hex)
-                    if (!std::isxdigit(static_cast<unsigned char>(h)))
-                        return false;
-                PutUtf8(value, static_cast<uint32_t>(std::stoul(hex, nullptr, 16)));
+            } else if (p != nullptr && *p != '\0') {
+                value += "\"\\/\b\f\n\r\t"[p - escapes];
+            } else if (s[at] == 'u' && at + 4 < s.size() &&
+                       s.substr(at + 1, 4).find_first_not_of("0123456789abcdefABCDEF") == std::string::npos) {
+                const unsigned long code = std::stoul(s.substr(at + 1, 4), nullptr, 16);
+                if (code < 0x80)
+                    value += static_cast<char>(code);
+                else if (code < 0x800)
+                    value += {static_cast<char>(0xC0 | code >> 6), static_cast<char>(0x80 | (code & 0x3F))};
+                else
+                    value += {static_cast<char>(0xE0 | code >> 12), static_cast<char>(0x80 | (code >> 6 & 0x3F)),
+                              static_cast<char>(0x80 | (code & 0x3F))};
                 at += 4;
             } else {
                 return false;
@@ -77,32 +52,31 @@ struct Reader {
         }
         return Take('"');
     }
+    size_t Digits(size_t from) const
+    {
+        size_t end = from;
+        while (end < s.size() && s[end] >= '0' && s[end] <= '9')
+            ++end;
+        return end - from;
+    }
     bool Scalar(std::string& value)
     {
-        Space();
-        const size_t start = at;
         for (const char* word : {"true", "false", "null"})
-            if (s.compare(at, std::strlen(word), word) == 0) {
-                at += std::strlen(word);
-                value = word;
-                return true;
-            }
-        if (at < s.size() && s[at] == '-')
-            ++at;
-        if (at >= s.size() || !std::isdigit(static_cast<unsigned char>(s[at])))
+            if (s.compare(at, std::strlen(word), word) == 0)
+                return value = word, at += value.size(), true;
+        size_t end = at + (s.compare(at, 1, "-") == 0);
+        const size_t whole = Digits(end);
+        if (whole == 0 || (whole > 1 && s[end] == '0'))
             return false;
-        if (s[at] == '0' && at + 1 < s.size() && std::isdigit(static_cast<unsigned char>(s[at + 1])))
-            return false;
-        while (at < s.size() && std::isdigit(static_cast<unsigned char>(s[at])))
-            ++at;
-        if (at < s.size() && s[at] == '.') {
-            ++at;
-            if (at >= s.size() || !std::isdigit(static_cast<unsigned char>(s[at])))
+        end += whole;
+        if (s.compare(end, 1, ".") == 0) {
+            const size_t fraction = Digits(end + 1);
+            if (fraction == 0)
                 return false;
-            while (at < s.size() && std::isdigit(static_cast<unsigned char>(s[at])))
-                ++at;
+            end += 1 + fraction;
         }
-        value = s.substr(start, at - start);
+        value = s.substr(at, end - at);
+        at = end;
         return true;
     }
     bool Object(const std::string& prefix)
@@ -112,21 +86,20 @@ struct Reader {
         if (Take('}'))
             return true;
         do {
-            std::string key;
+            std::string key, value;
             if (!String(key) || !Take(':'))
                 return false;
             const std::string path = prefix.empty() ? key : prefix + "." + key;
             if (out.count(path) != 0)
                 return false;
-            Space();
-            if (at < s.size() && s[at] == '{') {
+            if (Take('{')) {
+                --at;
                 out[path] = "{}";
                 if (!Object(path))
                     return false;
                 continue;
             }
-            std::string value;
-            if (!(at < s.size() && s[at] == '"' ? String(value) : Scalar(value)))
+            if (!(Take('"') ? (--at, String(value)) : Scalar(value)))
                 return false;
             out[path] = value;
         } while (Take(','));
@@ -138,10 +111,7 @@ inline bool Read(const std::string& text, std::map<std::string, std::string>& me
 {
     members.clear();
     Reader reader{text, 0, members};
-    if (!reader.Object(""))
-        return false;
-    reader.Space();
-    return reader.at == text.size();
+    return reader.Object("") && !reader.Take('\x01') && reader.at == text.size();
 }
 
 }  // namespace flat_json
