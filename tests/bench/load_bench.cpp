@@ -1,7 +1,8 @@
 // Times what a user waits for: reading a large BMP, turning it into the bitmap
 // texture, rebuilding the checkerboard, drawing one frame of the default
-// tunnel and capturing the view as PNG and JSON. Prints the median of several
-// runs of each.
+// tunnel, capturing the view as PNG and JSON, a change with the error view on
+// and the measuring battery. Prints the median of several runs of each (the
+// battery runs once).
 //   quorvane_bench.exe [runs] [side]   (defaults: 5 runs, a 4096 x 4096 picture)
 #include <windows.h>
 #include <GL/gl.h>

@@ -1,7 +1,8 @@
-// A strict reader of the JSON the tests get back: objects, strings, numbers,
-// true, false and null (no arrays), flattened to "outer.inner" -> value (an
-// object's own entry is "{}"). Strings are unescaped (\u up to U+FFFF); other
-// values keep their text. False on anything that is not such JSON.
+// A strict reader of the JSON the tests get back: objects, arrays, strings,
+// numbers, true, false and null, flattened to "outer.inner" -> value (an
+// object's own entry is "{}", an array's "[]" and its elements "outer.0" ...).
+// Strings are unescaped (\u up to U+FFFF); other values keep their text.
+// False on anything that is not such JSON.
 #pragma once
 
 #include <cstring>
@@ -92,18 +93,42 @@ struct Reader {
             const std::string path = prefix.empty() ? key : prefix + "." + key;
             if (out.count(path) != 0)
                 return false;
-            if (Take('{')) {
-                --at;
-                out[path] = "{}";
-                if (!Object(path))
-                    return false;
-                continue;
-            }
-            if (!(Take('"') ? (--at, String(value)) : Scalar(value)))
+            if (!Value(path))
                 return false;
-            out[path] = value;
         } while (Take(','));
         return Take('}');
+    }
+    // An array's own entry is "[]", its elements "outer.0", "outer.1" ...
+    bool Array(const std::string& prefix)
+    {
+        if (!Take('['))
+            return false;
+        if (Take(']'))
+            return true;
+        size_t index = 0;
+        do {
+            if (!Value(prefix + "." + std::to_string(index++)))
+                return false;
+        } while (Take(','));
+        return Take(']');
+    }
+    bool Value(const std::string& path)
+    {
+        if (Take('{')) {
+            --at;
+            out[path] = "{}";
+            return Object(path);
+        }
+        if (Take('[')) {
+            --at;
+            out[path] = "[]";
+            return Array(path);
+        }
+        std::string value;
+        if (!(Take('"') ? (--at, String(value)) : Scalar(value)))
+            return false;
+        out[path] = value;
+        return true;
     }
 };
 

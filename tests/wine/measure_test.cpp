@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 #include "app/viewer_state.h"
@@ -134,31 +135,45 @@ TEST_F(MeasureTest, ErrorViewShowsTheMapAndMBringsThePictureBack)
     EXPECT_TRUE(picture == BackBuffer());
 }
 
-TEST_F(MeasureTest, BatteryOnLlvmpipe)
+TEST_F(MeasureTest, BatteryPutsSettingsAndStateBack)
 {
+    // Away from every default the battery uses: plane, stage 2 with a bias,
+    // 4x anisotropy, nearest mipmaps, turned texture.
+    viewer.scenePlane = true;
+    viewer.planeAngle = 60.0;
+    viewer.textureRotation = 30.0;
+    viewer.texScaleU = 3.0;
+    viewer.textureStage = 2;
+    BindTextureStages();
+    glTexEnvf(GL_TEXTURE_FILTER_CONTROL_EXT, GL_TEXTURE_LOD_BIAS_EXT, 0.5f);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST_MIPMAP_NEAREST);
+    glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MAX_ANISOTROPY_EXT, 4.0f);
     RenderScene();
     const std::vector<uint8_t> before = BackBuffer();
     const GlSnapshot state = Snapshot();
-    MeasureResults r;
-    RunMeasureBattery(r);
-    std::printf("lod mean %.4f p99 %.4f invariant %.4f (%ld px)\n", r.lod.meanAbs, r.lod.p99Abs,
-                r.lodInvariant.meanAbs, r.lod.pixels);
-    std::printf("plateau %.4f\n", r.transfer.plateau);
-    for (const TransferBin& b : r.transfer.bins)
-        std::printf("  %.3f -> %.3f flat %.3f (%ld)\n", b.fraction, b.blend, b.flatShare, b.pixels);
-    std::printf("angle spread %.4f ideal %.3f\n", r.angleSpread, r.angleIdealLod);
-    for (const AnglePoint& a : r.angle)
-        if (static_cast<int>(a.rotation) % 15 == 0)
-            std::printf("  %.0f: %.4f\n", a.rotation, a.meanError);
-    std::printf("aniso %d max %.0f mean %.4f blended %.3f\n", r.anisoAvailable, r.maxAnisotropy,
-                r.aniso.meanAbs, r.anisoBlendedShare);
-    std::printf("bias %d maxError %.4f\n", r.biasAvailable, r.biasMaxError);
-    for (const BiasPoint& b : r.bias)
-        std::printf("  %.1f: %.4f\n", b.bias, b.shift);
-    std::printf("stages %d identical %d seconds %.2f\n", r.stageCount, r.stagesIdentical, r.seconds);
+    const ViewerState settings = viewer;
+
+    MeasureResults results;
+    RunMeasureBattery(results);
     EXPECT_TRUE(state == Snapshot());
+    EXPECT_EQ(0, std::memcmp(&settings, &viewer, sizeof(ViewerState)));
+    GLfloat bias = 0.0f, anisotropy = 0.0f;
+    glGetTexEnvfv(GL_TEXTURE_FILTER_CONTROL_EXT, GL_TEXTURE_LOD_BIAS_EXT, &bias);
+    glGetTexParameterfv(GL_TEXTURE_2D, GL_TEXTURE_MAX_ANISOTROPY_EXT, &anisotropy);
+    EXPECT_FLOAT_EQ(0.5f, bias);
+    EXPECT_FLOAT_EQ(4.0f, anisotropy);
     RenderScene();
     EXPECT_TRUE(before == BackBuffer());
+
+    // Every unit measured; the sweeps cover their ranges.
+    EXPECT_EQ(viewer.textureUnitCount, results.stageCount);
+    ASSERT_FALSE(results.angle.empty());
+    EXPECT_EQ(0.0, results.angle.front().rotation);
+    EXPECT_EQ(90.0, results.angle.back().rotation);
+    ASSERT_FALSE(results.bias.empty());
+    EXPECT_EQ(-2.0, results.bias.front().bias);
+    EXPECT_EQ(2.0, results.bias.back().bias);
+    EXPECT_GT(results.lod.pixels, viewWidth * viewHeight / 2);
 }
 
 }  // namespace
