@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <cstdio>
-#include <cstring>
 #include <vector>
 
 #include "app/viewer_state.h"
@@ -156,7 +154,14 @@ TEST_F(MeasureTest, BatteryPutsSettingsAndStateBack)
     MeasureResults results;
     RunMeasureBattery(results);
     EXPECT_TRUE(state == Snapshot());
-    EXPECT_EQ(0, std::memcmp(&settings, &viewer, sizeof(ViewerState)));
+    const double ViewerState::*fields[] = {&ViewerState::planeDistance, &ViewerState::planeAngle,
+                                           &ViewerState::sceneRotation, &ViewerState::textureRotation,
+                                           &ViewerState::texScaleU, &ViewerState::texScaleV};
+    for (const auto field : fields)
+        EXPECT_EQ(settings.*field, viewer.*field);
+    EXPECT_EQ(settings.scenePlane, viewer.scenePlane);
+    EXPECT_EQ(settings.textureStage, viewer.textureStage);
+    EXPECT_EQ(settings.tunnelFaces, viewer.tunnelFaces);
     GLfloat bias = 0.0f, anisotropy = 0.0f;
     glGetTexEnvfv(GL_TEXTURE_FILTER_CONTROL_EXT, GL_TEXTURE_LOD_BIAS_EXT, &bias);
     glGetTexParameterfv(GL_TEXTURE_2D, GL_TEXTURE_MAX_ANISOTROPY_EXT, &anisotropy);
