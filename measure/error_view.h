@@ -11,7 +11,7 @@ bool IsErrorViewKey(const MSG& msg);
 // Switches between the picture and the error map, and redraws.
 void ToggleErrorView();
 
-// Deletes the view's probe texture (the view stays as it is).
+// Deletes the view's textures (the view stays as it is).
 void ReleaseErrorView();
 
 // Draws and shows the error map of the current view (RenderScene's path
