@@ -234,3 +234,29 @@ TexelJacobian JacobianAt(const FaceModel& face, double x, double y)
     j.dvdy = k * (face.v.q * w - v * face.w.q);
     return j;
 }
+
+FaceHit HitFace(const FaceModel& face, double x, double y, TexelJacobian& j)
+{
+    const double w = face.w.At(x, y);
+    if (w == 0.0)
+        return HitUnknown;
+    const double inverse = 1.0 / w;
+    const double depth = face.c * inverse;
+    if (depth <= 0.0)
+        return HitUnknown;
+    const double a = depth * face.a.At(x, y) - face.a0;
+    if (a < -edgeSlack)
+        return HitBefore;
+    if (a > 1.0 + edgeSlack)
+        return HitAfter;
+    if (!InDepthRange(depth) || !Within(depth * face.b.At(x, y) - face.b0))
+        return HitOutside;
+    const double k = depth * inverse;
+    const double u = face.u.At(x, y);
+    const double v = face.v.At(x, y);
+    j.dudx = k * (face.u.p * w - u * face.w.p);
+    j.dudy = k * (face.u.q * w - u * face.w.q);
+    j.dvdx = k * (face.v.p * w - v * face.w.p);
+    j.dvdy = k * (face.v.q * w - v * face.w.q);
+    return HitInside;
+}

@@ -63,3 +63,10 @@ SceneModel BuildSceneModel(const SceneView& view);
 int FaceAt(const SceneModel& model, double x, double y, int hint);
 
 TexelJacobian JacobianAt(const FaceModel& face, double x, double y);
+
+// The ray at (x, y) against one face, with the Jacobian when it lands inside:
+// FaceAt and JacobianAt in one, for a face that a neighbour pixel makes
+// likely. Before and after: the ray passes the face's first or last edge (a
+// tunnel's neighbour face may hold it); unknown: the face's plane says nothing.
+enum FaceHit { HitInside, HitOutside, HitBefore, HitAfter, HitUnknown };
+FaceHit HitFace(const FaceModel& face, double x, double y, TexelJacobian& j);
