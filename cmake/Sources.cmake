@@ -6,6 +6,7 @@ set(PORTABLE_SOURCES
     textures/checker_texels.cpp
     textures/dib_header.cpp
     textures/bitmap_levels.cpp
+    textures/mip_scaler.cpp
     ui/settings_values.cpp
     capture/command_line.cpp
     capture/json_writer.cpp

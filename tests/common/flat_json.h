@@ -1,8 +1,8 @@
 // A strict reader of the JSON the tests get back: objects, arrays, strings,
 // numbers, true, false and null, flattened to "outer.inner" -> value (an
 // object's own entry is "{}", an array's "[]" and its elements "outer.0" ...).
-// Strings are unescaped (\u up to U+FFFF); other values keep their text.
-// False on anything that is not such JSON.
+// Strings are unescaped, with \u only below U+0080, the only ones our writer
+// makes; numbers, true, false and null keep their text. False on anything else.
 #pragma once
 
 #include <cstring>
@@ -18,7 +18,7 @@ struct Reader {
 
     bool Take(char c)
     {
-        while (at < s.size() && std::strchr(" \n\r\t", s[at]) != nullptr && s[at] != '\0')
+        while (at < s.size() && (s[at] == ' ' || s[at] == '\n' || s[at] == '\r' || s[at] == '\t'))
             ++at;
         return at < s.size() && s[at] == c && ++at;
     }
@@ -31,25 +31,17 @@ struct Reader {
             if (c < 0x20 || (c == '\\' && ++at >= s.size()))
                 return false;
             const char* escapes = "\"\\/bfnrt";
-            const char* p = c == '\\' ? std::strchr(escapes, s[at]) : nullptr;
-            if (c != '\\') {
+            const char* p = c == '\\' && s[at] != '\0' ? std::strchr(escapes, s[at]) : nullptr;
+            const std::string hex = c == '\\' && s[at] == 'u' ? s.substr(at + 1, 4) : "";
+            if (c != '\\')
                 value += static_cast<char>(c);
-            } else if (p != nullptr && *p != '\0') {
+            else if (p != nullptr)
                 value += "\"\\/\b\f\n\r\t"[p - escapes];
-            } else if (s[at] == 'u' && at + 4 < s.size() &&
-                       s.substr(at + 1, 4).find_first_not_of("0123456789abcdefABCDEF") == std::string::npos) {
-                const unsigned long code = std::stoul(s.substr(at + 1, 4), nullptr, 16);
-                if (code < 0x80)
-                    value += static_cast<char>(code);
-                else if (code < 0x800)
-                    value += {static_cast<char>(0xC0 | code >> 6), static_cast<char>(0x80 | (code & 0x3F))};
-                else
-                    value += {static_cast<char>(0xE0 | code >> 12), static_cast<char>(0x80 | (code >> 6 & 0x3F)),
-                              static_cast<char>(0x80 | (code & 0x3F))};
-                at += 4;
-            } else {
+            else if (hex.size() == 4 && hex.compare(0, 2, "00") == 0 &&
+                     hex.find_first_not_of("0123456789abcdefABCDEF") == std::string::npos && hex[2] < '8')
+                value += static_cast<char>(std::stoi(hex, nullptr, 16)), at += 4;
+            else
                 return false;
-            }
         }
         return Take('"');
     }
@@ -62,19 +54,22 @@ struct Reader {
     }
     bool Scalar(std::string& value)
     {
-        for (const char* word : {"true", "false", "null"})
+        size_t end = at;
+        for (const char* word : {"null", "true", "false"})
             if (s.compare(at, std::strlen(word), word) == 0)
-                return value = word, at += value.size(), true;
-        size_t end = at + (s.compare(at, 1, "-") == 0);
-        const size_t whole = Digits(end);
-        if (whole == 0 || (whole > 1 && s[end] == '0'))
-            return false;
-        end += whole;
-        if (s.compare(end, 1, ".") == 0) {
-            const size_t fraction = Digits(end + 1);
-            if (fraction == 0)
+                end = at + std::strlen(word);
+        if (end == at) {
+            end = at + (s.compare(at, 1, "-") == 0);
+            const size_t whole = Digits(end);
+            if (whole == 0 || (whole > 1 && s[end] == '0'))
                 return false;
-            end += 1 + fraction;
+            end += whole;
+            if (s.compare(end, 1, ".") == 0) {
+                const size_t fraction = Digits(end + 1);
+                if (fraction == 0)
+                    return false;
+                end += 1 + fraction;
+            }
         }
         value = s.substr(at, end - at);
         at = end;
@@ -87,7 +82,7 @@ struct Reader {
         if (Take('}'))
             return true;
         do {
-            std::string key, value;
+            std::string key;
             if (!String(key) || !Take(':'))
                 return false;
             const std::string path = prefix.empty() ? key : prefix + "." + key;
@@ -98,7 +93,6 @@ struct Reader {
         } while (Take(','));
         return Take('}');
     }
-    // An array's own entry is "[]", its elements "outer.0", "outer.1" ...
     bool Array(const std::string& prefix)
     {
         if (!Take('['))
@@ -114,18 +108,12 @@ struct Reader {
     }
     bool Value(const std::string& path)
     {
-        if (Take('{')) {
-            --at;
-            out[path] = "{}";
-            return Object(path);
-        }
-        if (Take('[')) {
-            --at;
-            out[path] = "[]";
-            return Array(path);
-        }
+        if (Take('{') && --at)
+            return (out[path] = "{}", Object(path));
+        if (Take('[') && --at)
+            return (out[path] = "[]", Array(path));
         std::string value;
-        if (!(Take('"') ? (--at, String(value)) : Scalar(value)))
+        if (!(Take('"') && --at ? String(value) : Scalar(value)))
             return false;
         out[path] = value;
         return true;
@@ -136,7 +124,7 @@ inline bool Read(const std::string& text, std::map<std::string, std::string>& me
 {
     members.clear();
     Reader reader{text, 0, members};
-    return reader.Object("") && !reader.Take('\x01') && reader.at == text.size();
+    return reader.Object("") && !reader.Take('\0') && reader.at == text.size();
 }
 
 }  // namespace flat_json

@@ -17,6 +17,7 @@
 #include "app/viewer_state.h"
 #include "capture/file_output.h"
 #include "capture/view_capture.h"
+#include "common/bmp_writer.h"
 #include "common/flat_json.h"
 #include "ui/resource.h"
 #include "wine/panel_support.h"
@@ -278,10 +279,15 @@ TEST(CaptureProgram, CtrlSSavesAViewThatTheCommandLineReplays)
 
 TEST(CaptureProgram, OptionsSetThePanelAsAUserWould)
 {
+    const std::string folder = CaptureFolder("panel");
+    const std::vector<uint8_t> bmp = bmp::WriteBmp(bmp::Format{}).bytes;
+    std::ofstream(folder + "card.bmp", std::ios::binary)
+        .write(reinterpret_cast<const char*>(bmp.data()), static_cast<std::streamsize>(bmp.size()));
     RunningProgram program;
+    // The BMP after the checkerboard slider, which would show the checkerboard.
     ASSERT_NO_FATAL_FAILURE(StartProgram(
-        program, "--scene plane --distance 12.5 --angle 30 --faces 50 --repeat-u 3.5 "
-                 "--lod-bias -1.0 --aniso 8x --checker -2 --texture-rotation 45.0 --stage 1"));
+        program, "--bmp \"" + folder + ".\\card.bmp\" --scene plane --distance 12.5 --angle 30 --faces 50 "
+                 "--repeat-u 3.5 --lod-bias -1.0 --aniso 8x --checker -2 --texture-rotation 45.0 --stage 1"));
     const struct {
         int id;
         const char* text;
@@ -292,10 +298,23 @@ TEST(CaptureProgram, OptionsSetThePanelAsAUserWould)
                   {IDC_STAGE_LABEL, "1"},       {IDC_TEXTURE_ROTATION_LABEL, "45.0\xB0"}};
     for (const auto& label : labels)
         EXPECT_TRUE(WaitForText(program.panel, label.id, label.text, 15000)) << label.text;
+    EXPECT_TRUE(WaitForText(program.panel, IDC_BROWSE_BUTTON, folder + "card.bmp", 15000));
+    EXPECT_EQ(BST_CHECKED, SendMessageA(GetDlgItem(program.panel, IDC_USE_BMP_RADIO), BM_GETCHECK, 0, 0));
     EXPECT_EQ(BST_CHECKED, SendMessageA(GetDlgItem(program.panel, IDC_PLANE_RADIO), BM_GETCHECK, 0, 0));
     EXPECT_EQ(BST_UNCHECKED, SendMessageA(GetDlgItem(program.panel, IDC_TUNNEL_RADIO), BM_GETCHECK, 0, 0));
     EXPECT_EQ(50, SendMessageA(GetDlgItem(program.panel, IDC_FACES_SLIDER), TBM_GETPOS, 0, 0));
+
+    // Ctrl+S in the panel; the record names the BMP.
+    SetForegroundWindow(program.panel);
+    Sleep(200);
+    PressCtrlS();
+    EXPECT_NE("", AnswerSaveDialog(program.panel, folder + "panel.png"));
+    ASSERT_TRUE(WaitForFile(folder + "panel.json", 15000));
     EXPECT_EQ(0u, CloseProgram(program));
+    std::map<std::string, std::string> record;
+    ASSERT_TRUE(flat_json::Read(FileText(folder + "panel.json"), record));
+    EXPECT_EQ(folder + "card.bmp", record["settings.bmp"]);
+    EXPECT_EQ("bmp", record["settings.texture"]);
 }
 
 TEST(CaptureProgram, BadOptionsEndWithCodeTwo)
