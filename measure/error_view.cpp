@@ -124,6 +124,12 @@ void ReleaseErrorView()
 
 void RenderErrorView()
 {
+    DrawErrorView();
+    SwapBuffers(viewer.deviceContext);
+}
+
+void DrawErrorView()
+{
     const TextureShape shape = BoundTextureShape();
     if (viewProbe == 0 || shape.width != viewProbeShape.width ||
         shape.height != viewProbeShape.height) {
@@ -144,5 +150,4 @@ void RenderErrorView()
     DecodeProbeFrame(rgba.data(), shape.levels, measured);
     DrawPicture(ErrorImage(measured, ideal, selection, rule.lastLevel));
     glFlush();
-    SwapBuffers(viewer.deviceContext);
 }

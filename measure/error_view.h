@@ -17,3 +17,6 @@ void ReleaseErrorView();
 // Draws and shows the error map of the current view (RenderScene's path
 // while the view is on).
 void RenderErrorView();
+
+// Draws the error map into the back buffer without showing it.
+void DrawErrorView();

@@ -3,9 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "app/viewer_state.h"
+#include "capture/command_line.h"
+#include "capture/view_capture.h"
 #include "measure/error_view.h"
 #include "measure/lod_probe.h"
 #include "measure/measure_battery.h"
@@ -128,6 +131,17 @@ TEST_F(MeasureTest, ErrorViewShowsTheMapAndMBringsThePictureBack)
     RenderScene();
     EXPECT_FALSE(map == BackBuffer());
     viewer.sceneRotation = 0.0;
+    // A capture keeps what the window shows: the map, and the map stays.
+    RenderScene();
+    const std::vector<uint8_t> shown = BackBuffer();
+    char directory[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, directory);
+    const std::string shot = std::string(directory) + "quorvane-error-view.png";
+    std::string reason;
+    EXPECT_TRUE(CaptureView(shot.c_str(), &reason)) << reason;
+    EXPECT_TRUE(shown == BackBuffer());
+    DeleteFileA(shot.c_str());
+    DeleteFileA(JsonPathFor(shot).c_str());
     ToggleErrorView();
     EXPECT_FALSE(viewer.errorView);
     EXPECT_TRUE(picture == BackBuffer());
