@@ -16,6 +16,7 @@ void ReportCommandLineError(const std::string& line, bool showBox);
 // anisotropy, stage, LOD bias (so it lands on the stage's unit), mipmaps,
 // checkerboard, BMP (built with the chosen mipmaps, and shown), texture.
 // With --screenshot it then captures the view; with --measure it runs the
-// measuring battery and writes its report (the folder checked first). Returns the exit code when the
-// program is to end (the render window is then destroyed), or -1 to go on.
+// measuring battery and writes its report (its folder is checked before the
+// options apply). Returns the exit code when the program is to end (the render
+// window is then destroyed), or -1 to go on.
 int RunCommandLine(HWND panel, const CaptureOptions& options);
