@@ -3,17 +3,20 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <fstream>
 #include <string>
 #include <vector>
 
 #include "app/viewer_state.h"
 #include "capture/command_line.h"
 #include "capture/view_capture.h"
+#include "common/bmp_writer.h"
 #include "measure/error_view.h"
 #include "measure/lod_probe.h"
 #include "measure/measure_battery.h"
 #include "render/gl_constants.h"
 #include "render/scene_renderer.h"
+#include "textures/bitmap_texture.h"
 #include "wine/panel_defaults.h"
 #include "wine/support.h"
 
@@ -105,6 +108,37 @@ TEST_F(MeasureTest, ProbeReadsLevelsAndLeavesTheFrameAsItWas)
 
     RenderScene();
     EXPECT_TRUE(before == BackBuffer()) << "the next frame is the frame as before";
+}
+
+TEST_F(MeasureTest, ProbeTakesTheShapeOfABitmapTexture)
+{
+    // 300 x 200 becomes 512 x 256 with ten levels down to 1 x 1.
+    bmp::Format format;
+    format.width = 300;
+    format.height = 200;
+    char directory[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, directory);
+    const std::string path = std::string(directory) + "quorvane-measure.bmp";
+    const std::vector<uint8_t> bytes = bmp::WriteBmp(format).bytes;
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    ASSERT_TRUE(LoadBitmapTexture(path.c_str()));
+    DeleteFileA(path.c_str());
+    viewer.useBitmap = true;
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    const TextureShape shape = BoundTextureShape();
+    EXPECT_EQ(512, shape.width);
+    EXPECT_EQ(256, shape.height);
+    EXPECT_EQ(10, shape.levels);
+
+    // The map of the bitmap's tunnel: mostly near exact, as with the checkerboard.
+    ToggleErrorView();
+    const std::vector<uint8_t> map = BackBuffer();
+    long nearWhite = 0;
+    for (size_t i = 0; i < map.size(); i += 4)
+        nearWhite += map[i] > 200 && map[i + 1] > 200 && map[i + 2] > 200;
+    EXPECT_GT(nearWhite, viewWidth * viewHeight / 4);
+    ToggleErrorView();
 }
 
 TEST_F(MeasureTest, ErrorViewShowsTheMapAndMBringsThePictureBack)
