@@ -2,6 +2,7 @@
 
 #include "app/extension_words.h"
 #include "app/viewer_state.h"
+#include "measure/error_view.h"
 #include "render/gl_constants.h"
 #include "render/scene_renderer.h"
 
@@ -132,8 +133,10 @@ void DestroyRenderWindow()
 {
     // Texture names belong to the context: deleted only while it is current,
     // never in whatever other context the thread may hold.
-    if (viewer.renderContext != nullptr && wglGetCurrentContext() == viewer.renderContext)
+    if (viewer.renderContext != nullptr && wglGetCurrentContext() == viewer.renderContext) {
+        ReleaseErrorView();
         glDeleteTextures(3, viewer.textureNames);
+    }
     for (GLuint& name : viewer.textureNames)
         name = 0;
     if (viewer.renderContext != nullptr) {
