@@ -374,6 +374,15 @@ bool SaveView(Soak& soak)
     return true;
 }
 
+// M shows the error map of the view in place of the picture, and M again
+// brings the picture back; everything else goes on while the map is shown.
+bool ToggleErrorView(Soak& soak)
+{
+    HWND window = soak.random.Below(2) ? soak.target.renderWindow : soak.target.panel;
+    soak.detail = std::string("M in the ") + (window == soak.target.panel ? "panel" : "render window");
+    return PressKey(soak, window, 'M', false);
+}
+
 struct Action {
     const char* name;
     int weight;
@@ -391,6 +400,7 @@ const Action actions[] = {
     {"rollup", 4, RollUpOrRestore},
     {"key", 7, EnterOrEscape},
     {"save", 2, SaveView},
+    {"errorview", 3, ToggleErrorView},
 };
 
 const Action& ChooseAction(Random& random)
