@@ -214,7 +214,9 @@ TEST_F(MeasureTest, BatteryPutsSettingsAndStateBack)
     glGetTexEnvfv(GL_TEXTURE_FILTER_CONTROL_EXT, GL_TEXTURE_LOD_BIAS_EXT, &bias);
     glGetTexParameterfv(GL_TEXTURE_2D, GL_TEXTURE_MAX_ANISOTROPY_EXT, &anisotropy);
     EXPECT_FLOAT_EQ(0.5f, bias);
-    EXPECT_FLOAT_EQ(4.0f, anisotropy);
+    if (DriverOffers(anisoExtension)) {
+        EXPECT_FLOAT_EQ(4.0f, anisotropy);
+    }
     RenderScene();
     EXPECT_TRUE(before == BackBuffer());
 
@@ -223,7 +225,10 @@ TEST_F(MeasureTest, BatteryPutsSettingsAndStateBack)
     ASSERT_FALSE(results.angle.empty());
     EXPECT_EQ(0.0, results.angle.front().rotation);
     EXPECT_EQ(90.0, results.angle.back().rotation);
-    ASSERT_FALSE(results.bias.empty());
+    // Without the extension there is no bias to sweep.
+    ASSERT_EQ(DriverOffers(lodBiasExtension), !results.bias.empty());
+    if (results.bias.empty())
+        return;
     EXPECT_EQ(-2.0, results.bias.front().bias);
     EXPECT_EQ(2.0, results.bias.back().bias);
     EXPECT_GT(results.lod.pixels, viewWidth * viewHeight / 2);
