@@ -6,10 +6,13 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 buildDir=${QUORVANE_BUILD_DIR:-$root/build}
 
 packages=(
-    cmake make g++ clang libclang-rt-14-dev googletest
+    cmake make g++ clang lld libclang-rt-14-dev googletest zip unzip
     g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+    g++-mingw-w64-i686-posix binutils-mingw-w64-i686
     wine wine64 libwine xvfb xauth x11-utils imagemagick
     libgl1 libglx-mesa0 libgl1-mesa-dri
+    # The 32-bit build runs under 32-bit Wine, which needs 32-bit OpenGL.
+    wine32:i386 libgl1:i386 libglx-mesa0:i386 libgl1-mesa-dri:i386
 )
 
 # Installs whatever of the packages is missing, as root or through sudo.
@@ -24,6 +27,8 @@ EnsurePackages() {
     echo "Installing: ${missing[*]}"
     local sudo=""
     [ "$(id -u)" -ne 0 ] && sudo=sudo
+    # The :i386 packages need the architecture known to dpkg first.
+    dpkg --print-foreign-architectures | grep -qx i386 || $sudo dpkg --add-architecture i386
     $sudo apt-get update -qq
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends \
         "${missing[@]}" >/dev/null
