@@ -5,7 +5,10 @@ target_include_directories(quorvane_core PUBLIC ${PROJECT_SOURCE_DIR})
 target_compile_definitions(quorvane_core PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX)
 target_link_libraries(quorvane_core PUBLIC comctl32 comdlg32 glu32 opengl32 gdi32 user32)
 
-add_executable(quorvane WIN32 app/main.cpp ui/settings.rc)
+# The version resource takes its numbers from the project's version.
+configure_file(cmake/app_version.h.in ${CMAKE_BINARY_DIR}/generated/app_version.h)
+add_executable(quorvane WIN32 app/main.cpp ui/settings.rc app/manifest.rc app/version.rc)
+target_include_directories(quorvane PRIVATE ${CMAKE_BINARY_DIR}/generated)
 target_link_libraries(quorvane PRIVATE quorvane_core)
 set_target_properties(quorvane PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 
@@ -23,7 +26,8 @@ if(QUORVANE_TESTS AND CMAKE_CROSSCOMPILING)
 
     # All Windows cases in one process: Wine costs a second per start.
     file(GLOB wineTestSources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/wine/*.cpp)
-    add_executable(quorvane_wine_tests ${wineTestSources} ui/settings.rc)
+    # With the program's manifest: the tests see windows at the DPI it does.
+    add_executable(quorvane_wine_tests ${wineTestSources} ui/settings.rc app/manifest.rc)
     target_include_directories(quorvane_wine_tests PRIVATE ${PROJECT_SOURCE_DIR}/tests)
     target_link_libraries(quorvane_wine_tests PRIVATE quorvane_core gtest)
     target_link_options(quorvane_wine_tests PRIVATE ${staticRuntime})
