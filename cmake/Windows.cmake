@@ -33,8 +33,26 @@ if(QUORVANE_TESTS AND CMAKE_CROSSCOMPILING)
     target_link_options(quorvane_wine_tests PRIVATE ${staticRuntime})
     set_target_properties(quorvane_wine_tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
     add_dependencies(quorvane_wine_tests quorvane)
-    add_test(NAME wine_tests COMMAND quorvane_wine_tests)
-    set_tests_properties(wine_tests PROPERTIES TIMEOUT 900)
+    # The 32-bit build's suite has a name of its own in the one ctest run.
+    if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+        set(wineTests wine32_tests)
+    else()
+        set(wineTests wine_tests)
+    endif()
+    # The renderer tests keep their frames here; scripts/test compares those
+    # of the 32-bit and the 64-bit build. Emptied first, so none is stale.
+    set(frameDir ${CMAKE_BINARY_DIR}/frames)
+    add_test(NAME ${wineTests}_clear_frames COMMAND ${CMAKE_COMMAND} -E rm -rf ${frameDir})
+    set_tests_properties(${wineTests}_clear_frames PROPERTIES FIXTURES_SETUP ${wineTests}_frames)
+    add_test(NAME ${wineTests} COMMAND quorvane_wine_tests)
+    set_tests_properties(${wineTests} PROPERTIES TIMEOUT 900 FIXTURES_REQUIRED ${wineTests}_frames
+                         ENVIRONMENT "QUORVANE_FRAME_DIR=Z:${frameDir}")
+
+    # What the built file itself must hold: machine type, system DLLs only,
+    # the manifest, the version resource and the icon.
+    add_test(NAME ${wineTests}_exe_checks
+             COMMAND ${PROJECT_SOURCE_DIR}/scripts/check-exe $<TARGET_FILE:quorvane>
+                     ${CMAKE_SYSTEM_PROCESSOR} ${PROJECT_VERSION})
 endif()
 
 if(CMAKE_CROSSCOMPILING)

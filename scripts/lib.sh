@@ -34,7 +34,8 @@ EnsurePackages() {
         "${missing[@]}" >/dev/null
 }
 
-# Configures and builds the native tests and the Windows program with its tests.
+# Configures and builds the native tests, the 64-bit and the 32-bit Windows
+# program with their tests, and the program once more with clang.
 BuildAll() {
     local jobs
     jobs=$(nproc)
@@ -42,14 +43,37 @@ BuildAll() {
         -DCMAKE_CXX_COMPILER=clang++ >/dev/null
     cmake --build "$buildDir/native" -j "$jobs"
     BuildWindows
-    # One ctest run from build/ covers both trees.
-    printf 'subdirs("native")\nsubdirs("win")\n' >"$buildDir/CTestTestfile.cmake"
+    BuildWindows32
+    BuildClangWindows
+    # One ctest run from build/ covers the three trees, then compares the
+    # frames the two Windows builds drew.
+    cat >"$buildDir/CTestTestfile.cmake" <<EOF
+subdirs("native")
+subdirs("win")
+subdirs("win32")
+add_test(frames_equal_in_both_builds "$root/scripts/compare-frames" "$buildDir/win/frames" "$buildDir/win32/frames")
+set_tests_properties(frames_equal_in_both_builds PROPERTIES DEPENDS "wine_tests;wine32_tests")
+EOF
 }
 
 BuildWindows() {
     cmake -S "$root" -B "$buildDir/win" \
         -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" >/dev/null
     cmake --build "$buildDir/win" -j "$(nproc)"
+}
+
+BuildWindows32() {
+    cmake -S "$root" -B "$buildDir/win32" \
+        -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-i686.cmake" >/dev/null
+    cmake --build "$buildDir/win32" -j "$(nproc)"
+}
+
+# The program alone, with clang, every warning an error.
+BuildClangWindows() {
+    cmake -S "$root" -B "$buildDir/clang-win" -DQUORVANE_TESTS=OFF \
+        -DCMAKE_COMPILE_WARNING_AS_ERROR=ON \
+        -DCMAKE_TOOLCHAIN_FILE="$root/cmake/clang-mingw-w64-x86_64.cmake" >/dev/null
+    cmake --build "$buildDir/clang-win" -j "$(nproc)" --target quorvane
 }
 
 # Starts a private Xvfb on a free display and a throwaway Wine prefix with a
