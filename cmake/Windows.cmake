@@ -63,3 +63,32 @@ if(CMAKE_CROSSCOMPILING)
     target_link_options(quorvane_bench PRIVATE ${staticRuntime})
     set_target_properties(quorvane_bench PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 endif()
+
+# The release: scripts/package makes quorvane-<major.minor>-win64.zip or -win32.zip
+# with the program, a README for Windows users (CRLF, for every Notepad) and
+# the screenshots.
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    set(QUORVANE_PLATFORM "32-bit Windows")
+    set(packagePlatform win32)
+else()
+    set(QUORVANE_PLATFORM "64-bit Windows")
+    set(packagePlatform win64)
+endif()
+set(QUORVANE_VERSION ${PROJECT_VERSION})
+set(QUORVANE_SHORT_VERSION ${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR})
+configure_file(docs/README.txt ${CMAKE_BINARY_DIR}/package/README.txt @ONLY NEWLINE_STYLE CRLF)
+install(TARGETS quorvane RUNTIME DESTINATION .)
+install(FILES ${CMAKE_BINARY_DIR}/package/README.txt DESTINATION .)
+file(GLOB screenshots ${PROJECT_SOURCE_DIR}/docs/*.png)
+install(FILES ${screenshots} DESTINATION screenshots)
+
+set(CPACK_GENERATOR ZIP)
+set(CPACK_PACKAGE_NAME quorvane)
+set(CPACK_PACKAGE_VENDOR Quorvane)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_FILE_NAME quorvane-${QUORVANE_SHORT_VERSION}-${packagePlatform})
+# Unpacked, everything is in one folder of the same name.
+set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
+# The debugging information stays in the build; the zip gets the lean program.
+set(CPACK_STRIP_FILES ON)
+include(CPack)
