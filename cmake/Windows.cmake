@@ -12,6 +12,11 @@ target_include_directories(quorvane PRIVATE ${CMAKE_BINARY_DIR}/generated)
 target_link_libraries(quorvane PRIVATE quorvane_core)
 set_target_properties(quorvane PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 
+if(MSVC)
+    # The manifest comes from app/manifest.rc; the linker must not add its own.
+    target_link_options(quorvane PRIVATE /MANIFEST:NO)
+endif()
+
 if(MINGW)
     # The runtime is linked in, so the program needs no MinGW DLLs.
     set(staticRuntime -static -static-libgcc -static-libstdc++)
