@@ -2,16 +2,58 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
 #include "app/render_window.h"
 #include "app/viewer_state.h"
+#include "capture/command_line.h"
+#include "capture/command_line_run.h"
+#include "capture/standard_streams.h"
+#include "capture/view_capture.h"
 #include "ui/resource.h"
 #include "ui/settings_panel.h"
+
+namespace {
+
+// Posted to the thread once the panel exists: it arrives after the panel's
+// own settling message, so the options apply to the settled panel.
+const UINT runCommandLineMessage = WM_APP + 2;
+
+std::vector<std::string> ProgramArguments()
+{
+    std::vector<std::string> arguments;
+    for (int i = 1; i < __argc; ++i)
+        arguments.push_back(__argv[i]);
+    return arguments;
+}
+
+}  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR commandLine,
                    int showCommand)
 {
     (void)previousInstance;
     (void)commandLine;
+    const std::vector<std::string> arguments = ProgramArguments();
+    CaptureOptions options;
+    std::string error;
+    if (!ParseCommandLine(arguments, &options, &error)) {
+        const bool screenshot =
+            std::find(arguments.begin(), arguments.end(), "--screenshot") != arguments.end();
+        ReportCommandLineError(error, !screenshot);
+        return 2;
+    }
+    if (options.help) {
+        WriteStandardStream(false, UsageText());
+        return 0;
+    }
+    // A screenshot run tells a BMP's failure on standard error, not in a box.
+    if (options.screenshot)
+        viewer.reportImageErrors = false;
+
     if (!CreateRenderWindow())
         return 0;
     // The trackbar class must exist before the panel's template is read.
@@ -20,9 +62,21 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR command
                                                viewer.mainWindow, SettingsDialogProc, 0);
     ShowWindow(viewer.settingsDialog, showCommand);
     UpdateWindow(viewer.settingsDialog);
+    if (!arguments.empty())
+        PostThreadMessageA(GetCurrentThreadId(), runCommandLineMessage, 0, 0);
 
+    int exitCode = -1;
     MSG msg = {};
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        if (msg.hwnd == nullptr && msg.message == runCommandLineMessage) {
+            exitCode = RunCommandLine(viewer.settingsDialog, options);
+            continue;
+        }
+        // Before the panel's keyboard handling, which would take the key.
+        if (IsSaveViewShortcut(msg)) {
+            SaveViewWithDialog(GetAncestor(msg.hwnd, GA_ROOT));
+            continue;
+        }
         if (viewer.settingsDialog != nullptr && IsDialogMessageA(viewer.settingsDialog, &msg))
             continue;
         TranslateMessage(&msg);
@@ -30,5 +84,5 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR command
     }
     // The window went with the user's close; this releases the rest.
     DestroyRenderWindow();
-    return static_cast<int>(msg.wParam);
+    return exitCode >= 0 ? exitCode : static_cast<int>(msg.wParam);
 }

@@ -6,7 +6,11 @@ set(PORTABLE_SOURCES
     textures/checker_texels.cpp
     textures/dib_header.cpp
     textures/bitmap_levels.cpp
+    textures/mip_scaler.cpp
     ui/settings_values.cpp
+    capture/command_line.cpp
+    capture/json_writer.cpp
+    capture/view_record.cpp
 )
 
 # Code on Win32, OpenGL and GLU.
@@ -19,4 +23,8 @@ set(PLATFORM_SOURCES
     textures/bitmap_texture.cpp
     render/scene_renderer.cpp
     ui/settings_panel.cpp
+    capture/file_output.cpp
+    capture/standard_streams.cpp
+    capture/view_capture.cpp
+    capture/command_line_run.cpp
 )

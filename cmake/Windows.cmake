@@ -3,7 +3,8 @@
 add_library(quorvane_core STATIC ${PORTABLE_SOURCES} ${PLATFORM_SOURCES})
 target_include_directories(quorvane_core PUBLIC ${PROJECT_SOURCE_DIR})
 target_compile_definitions(quorvane_core PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX)
-target_link_libraries(quorvane_core PUBLIC comctl32 comdlg32 glu32 opengl32 gdi32 user32)
+target_link_libraries(quorvane_core PUBLIC comctl32 comdlg32 glu32 opengl32 gdi32 user32
+    windowscodecs ole32 uuid)
 
 # The version resource takes its numbers from the project's version.
 configure_file(cmake/app_version.h.in ${CMAKE_BINARY_DIR}/generated/app_version.h)
@@ -64,9 +65,15 @@ if(CMAKE_CROSSCOMPILING)
     # Timings, run by scripts/bench; not part of the test suite.
     add_executable(quorvane_bench tests/bench/load_bench.cpp)
     target_include_directories(quorvane_bench PRIVATE ${PROJECT_SOURCE_DIR}/tests)
-    target_link_libraries(quorvane_bench PRIVATE quorvane_core)
+    target_link_libraries(quorvane_bench PRIVATE quorvane_core psapi)
     target_link_options(quorvane_bench PRIVATE ${staticRuntime})
     set_target_properties(quorvane_bench PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+
+    add_executable(quorvane_capture_bench tests/bench/capture_bench.cpp)
+    target_link_libraries(quorvane_capture_bench PRIVATE quorvane_core)
+    target_link_options(quorvane_capture_bench PRIVATE ${staticRuntime})
+    set_target_properties(quorvane_capture_bench PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+    add_dependencies(quorvane_capture_bench quorvane)
 endif()
 
 # The release: scripts/package makes quorvane-<major.minor>-win64.zip or -win32.zip

@@ -101,7 +101,7 @@ void BindTextureStages()
                   viewer.textureNames[viewer.useBitmap ? bitmapTexture : checkerTexture]);
 }
 
-void RenderScene()
+void DrawScene()
 {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 
@@ -121,5 +121,10 @@ void RenderScene()
         DrawTunnel();
     glEnd();
     glFlush();
+}
+
+void RenderScene()
+{
+    DrawScene();
     SwapBuffers(viewer.deviceContext);
 }

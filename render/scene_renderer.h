@@ -3,4 +3,7 @@
 
 bool InitRenderer();
 void BindTextureStages();
+// Draws the frame into the back buffer without showing it.
+void DrawScene();
+// Draws the frame and shows it.
 void RenderScene();

@@ -2,7 +2,6 @@
 
 #include <windows.h>
 #include <GL/gl.h>
-#include <GL/glu.h>
 
 #include <cstdint>
 #include <cstdlib>
@@ -10,6 +9,7 @@
 #include "app/viewer_state.h"
 #include "textures/bitmap_levels.h"
 #include "textures/dib_reader.h"
+#include "textures/mip_scaler.h"
 
 namespace {
 
@@ -27,7 +27,7 @@ bool LoadBitmapTexture(const char* path)
     if (picture == nullptr)
         return false;
 
-    // One block, sized for level 0, serves every level of the chain.
+    // One block, sized for level 0, holds level 0 and every other level above.
     BitmapLevelSize sizes[maxBitmapLevels];
     const int levelCount = BitmapLevelSizes(picture->width, picture->height, sizes);
     unsigned char* block = nullptr;
@@ -41,31 +41,39 @@ bool LoadBitmapTexture(const char* path)
         return false;
     }
 
+    // A second block, sized for level 1, lets the next level be scaled while
+    // this one is uploaded; without it the levels take turns in the one block.
+    // Full Colored levels above 0 are one colour each: nothing to scale there.
+    const MipmapMode mode = viewer.mipmapMode;
+    unsigned char* upperBlock = nullptr;
+    if (levelCount > 1 && mode != FullColored) {
+        upperBlock = static_cast<unsigned char*>(
+            std::malloc(static_cast<size_t>(sizes[1].width) * sizes[1].height * 3));
+    }
+
     GLuint& name = viewer.textureNames[bitmapTexture];
     glDeleteTextures(1, &name);
     glGenTextures(1, &name);
     glBindTexture(GL_TEXTURE_2D, name);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
 
-    // The picture's rows and the levels' rows are tightly packed, 3 x width
-    // bytes apart: the scaler reads with the unpack and writes with the pack
-    // alignment, the upload reads with the unpack one. Everything else relies
-    // on the defaults, so the pixel-store state goes back afterwards.
+    // The levels' rows are tightly packed, 3 x width bytes apart, and the
+    // upload reads them with the unpack alignment. Everything else relies on
+    // the defaults, so the pixel-store state goes back afterwards.
     glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    for (int level = 0; level < levelCount; ++level) {
-        const int width = sizes[level].width;
-        const int height = sizes[level].height;
-        // Every level from the picture as read, not from the level before.
-        gluScaleImage(GL_RGB, picture->width, picture->height, GL_UNSIGNED_BYTE, picture->pixels,
-                      width, height, GL_UNSIGNED_BYTE, block);
-        ColorBitmapLevel(block, width, height, level, viewer.mipmapMode);
-        glTexImage2D(GL_TEXTURE_2D, level, GL_RGB, width, height, 0, GL_RGB, GL_UNSIGNED_BYTE,
-                     block);
-    }
+    // Every level from the picture as read, not from the level before.
+    ScaleLevels(picture->pixels, picture->width, picture->height, sizes, levelCount, mode != FullColored,
+                block, upperBlock, [&sizes, mode](int level, unsigned char* texels) {
+                    const int width = sizes[level].width;
+                    const int height = sizes[level].height;
+                    ColorBitmapLevel(texels, width, height, level, mode);
+                    glTexImage2D(GL_TEXTURE_2D, level, GL_RGB, width, height, 0, GL_RGB, GL_UNSIGNED_BYTE,
+                                 texels);
+                });
     glPopClientAttrib();
 
+    std::free(upperBlock);
     std::free(block);
     FreePicture(picture);
     return true;

@@ -26,8 +26,11 @@ struct DibConversionParts {
     RgbImage* image;             // malloc, the result
 };
 
+char lastError[1024] = "";
+
 void ReportImageError(const char* text)
 {
+    lstrcpynA(lastError, text, sizeof(lastError));
     if (viewer.reportImageErrors)
         MessageBoxA(GetFocus(), text, "Error", MB_OK);
 }
@@ -160,8 +163,14 @@ RgbImage* LoadDibImage(const char* path)
     return LoadDibImageAW(path, false);
 }
 
+const char* LastDibError()
+{
+    return lastError;
+}
+
 RgbImage* LoadDibImageAW(const void* path, bool wide)
 {
+    lastError[0] = '\0';
     HANDLE file = wide ? CreateFileW(static_cast<const wchar_t*>(path), GENERIC_READ,
                                      FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr)
                        : CreateFileA(static_cast<const char*>(path), GENERIC_READ,

@@ -18,3 +18,6 @@ RgbImage* LoadDibImage(const char* path);
 // Reads a UTF-16 path when `wide` is true, else an 8-bit one. Null on failure,
 // after a message box when viewer.reportImageErrors is true.
 RgbImage* LoadDibImageAW(const void* path, bool wide);
+
+// The text of the last read's failure, shown or not; empty after a success.
+const char* LastDibError();

@@ -226,15 +226,10 @@ void BrowseForBitmap(HWND panel)
     dialog.lpstrFile = path;
     dialog.nMaxFile = pathCapacity;
     dialog.Flags = OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST;
-    if (GetOpenFileNameA(&dialog) && LoadBitmapTexture(path)) {
-        viewer.bitmapLoaded = true;
-        SetCheck(panel, IDC_USE_BMP_RADIO, true);
-        SetCheck(panel, IDC_CHECKER_RADIO, false);
-        SendMessageA(panel, WM_COMMAND, IDC_USE_BMP_RADIO, 0);
-        // The button keeps the path for later rebuilds.
-        SetDlgItemTextA(panel, IDC_BROWSE_BUTTON, path);
-    }
-    RenderScene();
+    if (GetOpenFileNameA(&dialog))
+        LoadBitmapAsBrowsed(panel, path);
+    else
+        RenderScene();
 }
 
 // New mip colouring: the shown texture is made again with it.
@@ -384,6 +379,21 @@ void ToggleRollUp(HWND panel)
 }
 
 }  // namespace
+
+bool LoadBitmapAsBrowsed(HWND panel, const char* path)
+{
+    const bool loaded = LoadBitmapTexture(path);
+    if (loaded) {
+        viewer.bitmapLoaded = true;
+        SetCheck(panel, IDC_USE_BMP_RADIO, true);
+        SetCheck(panel, IDC_CHECKER_RADIO, false);
+        SendMessageA(panel, WM_COMMAND, IDC_USE_BMP_RADIO, 0);
+        // The button keeps the path for later rebuilds.
+        SetDlgItemTextA(panel, IDC_BROWSE_BUTTON, path);
+    }
+    RenderScene();
+    return loaded;
+}
 
 INT_PTR CALLBACK SettingsDialogProc(HWND panel, UINT message, WPARAM wParam, LPARAM lParam)
 {

@@ -17,49 +17,10 @@
 
 #include "app/render_window.h"
 #include "ui/resource.h"
+#include "wine/program_support.h"
 #include "wine/support.h"
 
 namespace {
-
-// Waits for a top-level window of the given class and caption.
-HWND WaitForWindow(const char* className, const char* caption, DWORD timeoutMs)
-{
-    for (DWORD waited = 0; waited < timeoutMs; waited += 50) {
-        if (HWND window = FindWindowA(className, caption))
-            return window;
-        Sleep(50);
-    }
-    return nullptr;
-}
-
-std::string WindowText(HWND window)
-{
-    char text[512] = {};
-    GetWindowTextA(window, text, sizeof(text));
-    return text;
-}
-
-// Waits until a control of the panel shows the wanted text. The control is
-// looked up each time: the panel is found by caption while it may still be
-// making its controls.
-bool WaitForText(HWND panel, int id, const std::string& wanted, DWORD timeoutMs)
-{
-    for (DWORD waited = 0; waited < timeoutMs; waited += 50) {
-        HWND control = GetDlgItem(panel, id);
-        if (control != nullptr && WindowText(control) == wanted)
-            return true;
-        Sleep(50);
-    }
-    return false;
-}
-
-// The settled start-up state: the three sliders' first values have arrived.
-bool WaitForSettledPanel(HWND panel)
-{
-    return WaitForText(panel, IDC_FACES_LABEL, "200", 15000) &&
-           WaitForText(panel, IDC_CHECKER_LABEL, "8", 15000) &&
-           WaitForText(panel, IDC_DISTANCE_LABEL, "2.0", 15000);
-}
 
 // The Unix path of a Windows path on the Z: drive.
 std::string UnixPath(std::string path)
@@ -148,51 +109,6 @@ ClientColours ClientAreaColours(HWND renderWindow, Screenshot& shot)
             ++colours.pixels;
         }
     return colours;
-}
-
-DWORD CloseProgram(struct RunningProgram& program);
-
-// The program under test; closed when the test ends, however it ends.
-struct RunningProgram {
-    PROCESS_INFORMATION process = {};
-    HWND renderWindow = nullptr;
-    HWND panel = nullptr;
-    ~RunningProgram()
-    {
-        if (process.hProcess != nullptr)
-            CloseProgram(*this);
-    }
-};
-
-void StartProgram(RunningProgram& program)
-{
-    std::string command = "\"" + TestDirectory() + "quorvane.exe\"";
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof(startup);
-    ASSERT_TRUE(CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr,
-                               nullptr, &startup, &program.process))
-        << command;
-    program.renderWindow = WaitForWindow(productBanner, productBanner, 30000);
-    ASSERT_NE(nullptr, program.renderWindow);
-    program.panel = WaitForWindow("#32770", "Settings", 30000);
-    ASSERT_NE(nullptr, program.panel);
-    // The render window is the only way to end the program: close it on any
-    // failure from here on.
-}
-
-// Closes the render window as a user does and returns the exit code.
-DWORD CloseProgram(RunningProgram& program)
-{
-    PostMessageA(program.renderWindow, WM_CLOSE, 0, 0);
-    DWORD exitCode = 1234;
-    if (WaitForSingleObject(program.process.hProcess, 30000) == WAIT_OBJECT_0)
-        GetExitCodeProcess(program.process.hProcess, &exitCode);
-    else
-        TerminateProcess(program.process.hProcess, 99);
-    CloseHandle(program.process.hThread);
-    CloseHandle(program.process.hProcess);
-    program.process = PROCESS_INFORMATION{};
-    return exitCode;
 }
 
 RECT BothWindows(const RunningProgram& program)

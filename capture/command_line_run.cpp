@@ -1,0 +1,165 @@
+#include "capture/command_line_run.h"
+
+#include <commctrl.h>
+
+#include "app/viewer_state.h"
+#include "capture/standard_streams.h"
+#include "capture/view_capture.h"
+#include "textures/dib_reader.h"
+#include "ui/resource.h"
+#include "ui/settings_panel.h"
+#include "ui/settings_values.h"
+
+namespace {
+
+const int pathCapacity = 260;  // MAX_PATH, with the terminator
+
+// Each control is moved as the user moves it, and its handler gets the
+// message the user's move sends, so labels and frame follow as they would.
+void MoveSlider(HWND panel, int id, int position)
+{
+    HWND slider = GetDlgItem(panel, id);
+    SendMessageA(slider, TBM_SETPOS, TRUE, position);
+    SendMessageA(panel, WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, position),
+                 reinterpret_cast<LPARAM>(slider));
+}
+
+void MoveScrollBar(HWND panel, int id, int position)
+{
+    HWND scrollBar = GetDlgItem(panel, id);
+    SetScrollPos(scrollBar, SB_CTL, position, TRUE);
+    SendMessageA(panel, WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, position),
+                 reinterpret_cast<LPARAM>(scrollBar));
+}
+
+void ChooseListItem(HWND panel, int id, int index)
+{
+    HWND list = GetDlgItem(panel, id);
+    SendMessageA(list, CB_SETCURSEL, index, 0);
+    SendMessageA(panel, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+}
+
+// Checks group[index] and unchecks the rest, as a click on an automatic radio does.
+template <size_t count>
+void ChooseRadio(HWND panel, const int (&group)[count], int index)
+{
+    for (size_t i = 0; i < count; ++i)
+        SendDlgItemMessageA(panel, group[i], BM_SETCHECK,
+                            static_cast<int>(i) == index ? BST_CHECKED : BST_UNCHECKED, 0);
+    SendMessageA(panel, WM_COMMAND, MAKEWPARAM(group[index], BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(panel, group[index])));
+}
+
+const int sceneRadios[] = {IDC_PLANE_RADIO, IDC_TUNNEL_RADIO};
+const int textureRadios[] = {IDC_CHECKER_RADIO, IDC_USE_BMP_RADIO};
+const int mipmapRadios[] = {IDC_MIPMAP_NORMAL_RADIO, IDC_MIPMAP_TINTED_RADIO,
+                            IDC_MIPMAP_FULL_RADIO};
+
+// Loads the BMP as Browse does, from its full path as the file dialog gives it.
+bool LoadBitmap(HWND panel, const std::string& given, std::string* reason)
+{
+    char path[pathCapacity] = {};
+    const DWORD length = GetFullPathNameA(given.c_str(), pathCapacity, path, nullptr);
+    if (length == 0 || length >= static_cast<DWORD>(pathCapacity)) {
+        *reason = "cannot read " + given + ": the full path is too long";
+        return false;
+    }
+    if (LoadBitmapAsBrowsed(panel, path))
+        return true;
+    std::string why = LastDibError();
+    while (!why.empty() && (why.back() == '\n' || why.back() == '.'))
+        why.pop_back();
+    *reason = "cannot read " + std::string(path) + ": " +
+              (why.empty() ? "the picture cannot be made into a texture" : why);
+    return false;
+}
+
+bool ApplyOptions(HWND panel, const CaptureOptions& o, std::string* reason)
+{
+    if (o.scene)
+        ChooseRadio(panel, sceneRadios, *o.scene);
+    if (o.distance)
+        MoveSlider(panel, IDC_DISTANCE_SLIDER, *o.distance);
+    if (o.angle)
+        MoveScrollBar(panel, IDC_PLANE_ANGLE_SCROLL, *o.angle);
+    if (o.faces)
+        MoveSlider(panel, IDC_FACES_SLIDER, *o.faces);
+    if (o.repeatU)
+        MoveScrollBar(panel, IDC_REPEAT_U_SCROLL, *o.repeatU);
+    if (o.repeatV)
+        MoveScrollBar(panel, IDC_REPEAT_V_SCROLL, *o.repeatV);
+    if (o.sceneRotation)
+        MoveScrollBar(panel, IDC_SCENE_ROTATION_SCROLL, *o.sceneRotation);
+    if (o.textureRotation)
+        MoveScrollBar(panel, IDC_TEXTURE_ROTATION_SCROLL, *o.textureRotation);
+    if (o.minFilter)
+        ChooseListItem(panel, IDC_MIN_FILTER_LIST, *o.minFilter);
+    if (o.magFilter)
+        ChooseListItem(panel, IDC_MAG_FILTER_LIST, *o.magFilter);
+    if (o.aniso)
+        MoveSlider(panel, IDC_ANISO_SLIDER, *o.aniso);
+    // The LOD bias belongs to a unit: set after the stage, it acts on the
+    // unit that carries the texture.
+    if (o.stage)
+        MoveSlider(panel, IDC_STAGE_SLIDER, *o.stage);
+    if (o.lodBias)
+        MoveSlider(panel, IDC_LODBIAS_SLIDER, *o.lodBias);
+    // The mipmaps first, so a BMP loaded next is built with them; the
+    // checkerboard slider shows the checkerboard, so it comes before the BMP.
+    if (o.mipmaps)
+        ChooseRadio(panel, mipmapRadios, *o.mipmaps);
+    if (o.checker)
+        MoveSlider(panel, IDC_CHECKER_SLIDER, *o.checker);
+    if (o.bmp && !LoadBitmap(panel, *o.bmp, reason))
+        return false;
+    if (o.texture)
+        ChooseRadio(panel, textureRadios, *o.texture);
+    return true;
+}
+
+DriverLimits CurrentDriverLimits()
+{
+    DriverLimits limits;
+    limits.anisoSliderMax = viewer.anisoSliderMax;
+    limits.lodBiasHalfRange = LodBiasSliderHalfRange(viewer.maxLodBias);
+    limits.textureUnitCount = viewer.textureUnitCount;
+    return limits;
+}
+
+int EndProgram(int exitCode)
+{
+    DestroyWindow(viewer.mainWindow);
+    return exitCode;
+}
+
+}  // namespace
+
+void ReportCommandLineError(const std::string& line, bool showBox)
+{
+    const std::string text = "quorvane: " + line;
+    WriteStandardStream(true, text + "\n");
+    if (showBox)
+        MessageBoxA(nullptr, text.c_str(), nullptr, MB_OK);
+}
+
+int RunCommandLine(HWND panel, const CaptureOptions& options)
+{
+    const bool screenshot = options.screenshot.has_value();
+    const std::string error = CheckDriverLimits(options, CurrentDriverLimits());
+    if (!error.empty()) {
+        ReportCommandLineError(error, !screenshot);
+        return EndProgram(2);
+    }
+    std::string reason;
+    if (!ApplyOptions(panel, options, &reason) && screenshot) {
+        WriteStandardStream(true, "quorvane: " + reason + "\n");
+        return EndProgram(1);
+    }
+    if (!screenshot)
+        return -1;
+    if (!CaptureView(options.screenshot->c_str(), &reason)) {
+        WriteStandardStream(true, "quorvane: cannot write " + reason + "\n");
+        return EndProgram(1);
+    }
+    return EndProgram(0);
+}

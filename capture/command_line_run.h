@@ -1,0 +1,20 @@
+// What WinMain does with the command line once the panel has settled.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "capture/command_line.h"
+
+// Prints "quorvane: <line>" to standard error and, unless a screenshot was
+// asked for, shows it in a message box too.
+void ReportCommandLineError(const std::string& line, bool showBox);
+
+// Checks the options against the driver and sets the panel's controls in
+// this order: scene, distance, angle, faces, repeats, rotations, filters,
+// anisotropy, stage, LOD bias (so it lands on the stage's unit), mipmaps,
+// checkerboard, BMP (built with the chosen mipmaps, and shown), texture.
+// With --screenshot it then captures the view. Returns the exit code when the
+// program is to end (the render window is then destroyed), or -1 to go on.
+int RunCommandLine(HWND panel, const CaptureOptions& options);

@@ -1,0 +1,161 @@
+#include "capture/view_capture.h"
+
+#include <windows.h>
+#include <commdlg.h>
+#include <GL/gl.h>
+
+#include <cstdio>
+#include <vector>
+
+#include "app/render_window.h"
+#include "app/viewer_state.h"
+#include "capture/command_line.h"
+#include "capture/file_output.h"
+#include "render/scene_renderer.h"
+#include "ui/resource.h"
+#include "ui/settings_values.h"
+
+namespace {
+
+const int frameWidth = 800;
+const int frameHeight = 600;
+const int pathCapacity = 260;  // MAX_PATH, with the terminator
+
+// Texts of the program and the driver are in the ANSI code page; JSON wants UTF-8.
+std::string AnsiToUtf8(const char* text)
+{
+    if (text == nullptr || *text == '\0')
+        return "";
+    const int wideLength = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
+    std::vector<wchar_t> wide(static_cast<size_t>(wideLength > 0 ? wideLength : 1));
+    MultiByteToWideChar(CP_ACP, 0, text, -1, wide.data(), wideLength);
+    const int length = WideCharToMultiByte(CP_UTF8, 0, wide.data(), -1, nullptr, 0, nullptr, nullptr);
+    std::vector<char> utf8(static_cast<size_t>(length > 0 ? length : 1));
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), -1, utf8.data(), length, nullptr, nullptr);
+    return utf8.data();
+}
+
+std::string GlText(GLenum name)
+{
+    return AnsiToUtf8(reinterpret_cast<const char*>(glGetString(name)));
+}
+
+std::string FilterText(GLenum filter)
+{
+    for (const FilterEntry& entry : filterTable)
+        if (entry.filter == filter)
+            return entry.text;
+    return "";
+}
+
+// The frame as drawn for the capture, bottom row first.
+std::vector<unsigned char> ReadFrame()
+{
+    std::vector<unsigned char> rgb(static_cast<size_t>(frameWidth) * frameHeight * 3);
+    DrawScene();
+    // Tight rows; the pixel-store state and the read buffer go back afterwards.
+    glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glPixelStorei(GL_PACK_ROW_LENGTH, 0);
+    glPixelStorei(GL_PACK_SKIP_ROWS, 0);
+    glPixelStorei(GL_PACK_SKIP_PIXELS, 0);
+    GLint readBuffer = GL_BACK;
+    glGetIntegerv(GL_READ_BUFFER, &readBuffer);
+    glReadBuffer(GL_BACK);
+    glReadPixels(0, 0, frameWidth, frameHeight, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+    glReadBuffer(static_cast<GLenum>(readBuffer));
+    glPopClientAttrib();
+    // The window shows what was captured.
+    SwapBuffers(viewer.deviceContext);
+    return rgb;
+}
+
+}  // namespace
+
+ViewRecord CurrentViewRecord()
+{
+    ViewRecord record;
+    record.program = AnsiToUtf8(productBanner);
+    record.vendor = GlText(GL_VENDOR);
+    record.renderer = GlText(GL_RENDERER);
+    record.version = GlText(GL_VERSION);
+    ViewSettings& s = record.settings;
+    s.scenePlane = viewer.scenePlane;
+    s.distance = TenthsForPosition(static_cast<int>(viewer.planeDistance));
+    s.angle = viewer.planeAngle;
+    s.faces = viewer.tunnelFaces;
+    s.minFilter = FilterText(viewer.minFilter);
+    s.magFilter = FilterText(viewer.magFilter);
+    s.anisotropy = viewer.maxAnisotropy;
+    s.lodBias = viewer.lodBias;
+    s.bitmapShown = viewer.useBitmap;
+    s.checker = viewer.checkerShift;
+    if (viewer.bitmapLoaded && viewer.settingsDialog != nullptr) {
+        // The panel keeps the loaded file's path on the Browse button.
+        char path[pathCapacity] = {};
+        GetDlgItemTextA(viewer.settingsDialog, IDC_BROWSE_BUTTON, path, pathCapacity);
+        s.bmp = AnsiToUtf8(path);
+    }
+    s.mipmaps = viewer.mipmapMode;
+    s.repeatU = viewer.texScaleU;
+    s.repeatV = viewer.texScaleV;
+    s.stage = viewer.textureStage;
+    s.sceneRotation = viewer.sceneRotation;
+    s.textureRotation = viewer.textureRotation;
+    return record;
+}
+
+bool CaptureView(const char* pngPath, std::string* reason)
+{
+    const std::vector<unsigned char> rgb = ReadFrame();
+    const std::string json = ViewRecordJson(CurrentViewRecord());
+    const std::string jsonPath = JsonPathFor(pngPath);
+    std::string why;
+    if (!WritePngFile(pngPath, frameWidth, frameHeight, rgb.data(), &why)) {
+        *reason = std::string(pngPath) + ": " + why;
+        return false;
+    }
+    if (!WriteFileWhole(jsonPath.c_str(), json.data(), json.size(), &why)) {
+        // A picture without its record would be half a capture.
+        DeleteFileA(pngPath);
+        *reason = jsonPath + ": " + why;
+        return false;
+    }
+    return true;
+}
+
+bool IsSaveViewShortcut(const MSG& msg)
+{
+    if (msg.message != WM_KEYDOWN || msg.wParam != 'S' || GetKeyState(VK_CONTROL) >= 0 ||
+        GetKeyState(VK_MENU) < 0)
+        return false;
+    return msg.hwnd != nullptr &&
+           (msg.hwnd == viewer.mainWindow || msg.hwnd == viewer.settingsDialog ||
+            (viewer.settingsDialog != nullptr && IsChild(viewer.settingsDialog, msg.hwnd)));
+}
+
+void SaveViewWithDialog(HWND owner)
+{
+    SYSTEMTIME now = {};
+    GetLocalTime(&now);
+    char path[pathCapacity] = {};
+    std::snprintf(path, sizeof(path), "quorvane-%04u%02u%02u-%02u%02u%02u.png", now.wYear,
+                  now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond);
+    OPENFILENAMEA dialog = {};
+    dialog.lStructSize = sizeof(dialog);
+    dialog.hwndOwner = owner;
+    dialog.lpstrFilter = "PNG\0*.png\0\0";
+    dialog.nFilterIndex = 1;
+    dialog.lpstrFile = path;
+    dialog.nMaxFile = pathCapacity;
+    dialog.lpstrDefExt = "png";
+    // The working directory stays, so relative BMP paths keep their meaning.
+    dialog.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_HIDEREADONLY;
+    if (!GetSaveFileNameA(&dialog))
+        return;
+    std::string reason;
+    if (!CaptureView(path, &reason)) {
+        const std::string text = "The view could not be saved.\n" + reason;
+        MessageBoxA(owner, text.c_str(), "Error", MB_OK | MB_ICONERROR);
+    }
+}

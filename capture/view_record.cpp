@@ -1,0 +1,50 @@
+#include "capture/view_record.h"
+
+namespace {
+
+const char* const mipmapNames[] = {"normal", "tinted", "full"};
+
+}  // namespace
+
+void AddViewRecordMembers(JsonText& json, const ViewRecord& record)
+{
+    JsonAddString(json, "program", record.program);
+    JsonOpenObject(json, "driver");
+    JsonAddString(json, "vendor", record.vendor);
+    JsonAddString(json, "renderer", record.renderer);
+    JsonAddString(json, "version", record.version);
+    JsonCloseObject(json);
+
+    const ViewSettings& s = record.settings;
+    JsonOpenObject(json, "settings");
+    JsonAddString(json, "scene", s.scenePlane ? "plane" : "tunnel");
+    JsonAddOneDecimal(json, "distance", s.distance);
+    JsonAddOneDecimal(json, "angle", s.angle);
+    JsonAddInteger(json, "faces", s.faces);
+    JsonAddString(json, "minFilter", s.minFilter);
+    JsonAddString(json, "magFilter", s.magFilter);
+    JsonAddInteger(json, "anisotropy", s.anisotropy);
+    JsonAddOneDecimal(json, "lodBias", s.lodBias);
+    JsonAddString(json, "texture", s.bitmapShown ? "bmp" : "checkerboard");
+    JsonAddInteger(json, "checker", s.checker);
+    if (s.bmp.empty())
+        JsonAddNull(json, "bmp");
+    else
+        JsonAddString(json, "bmp", s.bmp);
+    JsonAddString(json, "mipmaps", s.mipmaps >= 0 && s.mipmaps <= 2 ? mipmapNames[s.mipmaps] : "");
+    JsonAddOneDecimal(json, "repeatU", s.repeatU);
+    JsonAddOneDecimal(json, "repeatV", s.repeatV);
+    JsonAddInteger(json, "stage", s.stage);
+    JsonAddOneDecimal(json, "sceneRotation", s.sceneRotation);
+    JsonAddOneDecimal(json, "textureRotation", s.textureRotation);
+    JsonCloseObject(json);
+}
+
+std::string ViewRecordJson(const ViewRecord& record)
+{
+    JsonText json;
+    JsonOpenObject(json, nullptr);
+    AddViewRecordMembers(json, record);
+    JsonCloseObject(json);
+    return json.text;
+}

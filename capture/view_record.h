@@ -1,0 +1,43 @@
+// The record written beside a captured frame: which program, which driver,
+// and the settings as the panel shows them.
+#pragma once
+
+#include <string>
+
+#include "capture/json_writer.h"
+
+struct ViewSettings {
+    bool scenePlane = false;
+    double distance = 0.0;  // world units
+    double angle = 0.0;     // degrees
+    int faces = 0;
+    std::string minFilter;  // list texts
+    std::string magFilter;
+    int anisotropy = 1;
+    double lodBias = 0.0;
+    bool bitmapShown = false;
+    int checker = 0;
+    std::string bmp;  // UTF-8; empty when no BMP was loaded
+    int mipmaps = 0;  // a MipmapMode
+    double repeatU = 0.0;
+    double repeatV = 0.0;
+    int stage = 0;
+    double sceneRotation = 0.0;
+    double textureRotation = 0.0;
+};
+
+// All texts UTF-8.
+struct ViewRecord {
+    std::string program;
+    std::string vendor;
+    std::string renderer;
+    std::string version;
+    ViewSettings settings;
+};
+
+// Adds the members "program", "driver" and "settings" to the open object, so
+// that other records can carry them too.
+void AddViewRecordMembers(JsonText& json, const ViewRecord& record);
+
+// The whole record as one JSON object.
+std::string ViewRecordJson(const ViewRecord& record);

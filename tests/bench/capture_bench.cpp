@@ -1,0 +1,133 @@
+// Times the program as a script meets it: from start to a written
+// --screenshot, against a plain start-up to the settled panel and a close.
+// Prints the median of several runs of each, taken in turn.
+//   quorvane_capture_bench.exe [runs]   (default 5)
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "app/render_window.h"
+#include "ui/resource.h"
+
+namespace {
+
+std::string ProgramDirectory()
+{
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string directory(path);
+    return directory.substr(0, directory.find_last_of("\\/") + 1);
+}
+
+double Now()
+{
+    LARGE_INTEGER frequency, counter;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&counter);
+    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+bool Start(const std::string& arguments, PROCESS_INFORMATION& process)
+{
+    std::string command = "\"" + ProgramDirectory() + "quorvane.exe\" " + arguments;
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    return CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                          &startup, &process) != 0;
+}
+
+DWORD Finish(PROCESS_INFORMATION& process)
+{
+    DWORD exitCode = 1234;
+    if (WaitForSingleObject(process.hProcess, 60000) == WAIT_OBJECT_0)
+        GetExitCodeProcess(process.hProcess, &exitCode);
+    else
+        TerminateProcess(process.hProcess, 99);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return exitCode;
+}
+
+std::string ControlText(HWND panel, int id)
+{
+    char text[64] = {};
+    GetWindowTextA(GetDlgItem(panel, id), text, sizeof(text));
+    return text;
+}
+
+// Start, wait for the settled panel (the faces label shows 200), close.
+// Gives the seconds to the settled panel and to the program's end.
+bool PlainStart(double& settled, double& ended)
+{
+    PROCESS_INFORMATION process = {};
+    const double start = Now();
+    if (!Start("", process))
+        return false;
+    HWND window = nullptr, panel = nullptr;
+    for (int waited = 0; waited < 60000; waited += 5) {
+        window = FindWindowA(productBanner, productBanner);
+        panel = FindWindowA("#32770", "Settings");
+        if (window != nullptr && panel != nullptr && ControlText(panel, IDC_FACES_LABEL) == "200" &&
+            ControlText(panel, IDC_DISTANCE_LABEL) == "2.0")
+            break;
+        Sleep(5);
+    }
+    settled = Now() - start;
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    const DWORD exitCode = Finish(process);
+    ended = Now() - start;
+    return exitCode == 0;
+}
+
+bool ScreenshotRun(const std::string& path, double& ended)
+{
+    DeleteFileA(path.c_str());
+    PROCESS_INFORMATION process = {};
+    const double start = Now();
+    if (!Start("--screenshot \"" + path + "\"", process))
+        return false;
+    const DWORD exitCode = Finish(process);
+    ended = Now() - start;
+    return exitCode == 0 && GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+void Report(const char* what, std::vector<double> times)
+{
+    std::sort(times.begin(), times.end());
+    std::printf("%-44s median %9.1f ms   (min %.1f, max %.1f, %zu runs)\n", what,
+                times[times.size() / 2] * 1e3, times.front() * 1e3, times.back() * 1e3, times.size());
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
+    char directory[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, directory);
+    const std::string path = std::string(directory) + "quorvane-bench-shot.png";
+    std::vector<double> settled, closed, shot;
+    bool ok = true;
+    // In turn, so both meet the same machine load.
+    for (int i = 0; i < runs && ok; ++i) {
+        double toSettled = 0, toEnd = 0, toShot = 0;
+        ok = PlainStart(toSettled, toEnd) && ScreenshotRun(path, toShot);
+        settled.push_back(toSettled);
+        closed.push_back(toEnd);
+        shot.push_back(toShot);
+    }
+    DeleteFileA(path.c_str());
+    DeleteFileA((path.substr(0, path.size() - 4) + ".json").c_str());
+    if (!ok) {
+        std::printf("A run of quorvane.exe failed.\n");
+        return 1;
+    }
+    Report("Plain start to settled panel", settled);
+    Report("Plain start, settle and close to exit", closed);
+    Report("--screenshot start to written PNG, exit", shot);
+    return 0;
+}
