@@ -51,7 +51,7 @@ BuildAll() {
 subdirs("native")
 subdirs("win")
 subdirs("win32")
-add_test(frames_equal_in_both_builds "$root/scripts/compare-frames" "$buildDir/win/frames" "$buildDir/win32/frames")
+add_test(frames_equal_in_both_builds "$root/scripts/compare-builds" "$buildDir")
 set_tests_properties(frames_equal_in_both_builds PROPERTIES DEPENDS "wine_tests;wine32_tests")
 EOF
 }
