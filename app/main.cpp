@@ -13,6 +13,7 @@
 #include "capture/command_line_run.h"
 #include "capture/standard_streams.h"
 #include "capture/view_capture.h"
+#include "measure/error_view.h"
 #include "ui/resource.h"
 #include "ui/settings_panel.h"
 
@@ -41,17 +42,18 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR command
     CaptureOptions options;
     std::string error;
     if (!ParseCommandLine(arguments, &options, &error)) {
-        const bool screenshot =
-            std::find(arguments.begin(), arguments.end(), "--screenshot") != arguments.end();
-        ReportCommandLineError(error, !screenshot);
+        const bool batch =
+            std::find(arguments.begin(), arguments.end(), "--screenshot") != arguments.end() ||
+            std::find(arguments.begin(), arguments.end(), "--measure") != arguments.end();
+        ReportCommandLineError(error, !batch);
         return 2;
     }
     if (options.help) {
         WriteStandardStream(false, UsageText());
         return 0;
     }
-    // A screenshot run tells a BMP's failure on standard error, not in a box.
-    if (options.screenshot)
+    // A screenshot or measuring run tells a BMP's failure on standard error, not in a box.
+    if (options.screenshot || options.measure)
         viewer.reportImageErrors = false;
 
     if (!CreateRenderWindow())
@@ -75,6 +77,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR command
         // Before the panel's keyboard handling, which would take the key.
         if (IsSaveViewShortcut(msg)) {
             SaveViewWithDialog(GetAncestor(msg.hwnd, GA_ROOT));
+            continue;
+        }
+        if (IsErrorViewKey(msg)) {
+            ToggleErrorView();
             continue;
         }
         if (viewer.settingsDialog != nullptr && IsDialogMessageA(viewer.settingsDialog, &msg))

@@ -3,6 +3,7 @@
 #include "app/extension_words.h"
 #include "app/viewer_state.h"
 #include "app/window_dpi.h"
+#include "measure/error_view.h"
 #include "render/gl_constants.h"
 #include "render/scene_renderer.h"
 
@@ -138,6 +139,7 @@ bool CreateRenderWindow()
 
 void DestroyRenderWindow()
 {
+    ReleaseErrorView();
     glDeleteTextures(3, viewer.textureNames);
     wglMakeCurrent(nullptr, nullptr);
     wglDeleteContext(viewer.renderContext);

@@ -53,6 +53,9 @@ struct ViewerState {
     bool dialogCollapsed = false;
     RECT dialogRect = {0, 0, 0, 0};
 
+    // The render window shows the level-of-detail error map instead of the view.
+    bool errorView = false;
+
     // BMP reader option
     bool reportImageErrors = true;
 };

@@ -61,6 +61,8 @@ const OptionRow optionTable[] = {
      nullptr, nullptr},
     {"--screenshot", "FILE.png", PngPath, 0, 0, 0, nullptr, nullptr, &CaptureOptions::screenshot,
      "a path ending in .png (up to 259 characters)"},
+    {"--measure", "DIR", Path, 0, 0, 0, nullptr, nullptr, &CaptureOptions::measure,
+     "a folder's path (up to 259 characters); made if missing"},
     {"--help", nullptr, Flag, 0, 0, 0, nullptr, nullptr, nullptr, nullptr},
 };
 
@@ -362,7 +364,9 @@ std::string UsageText()
         "Usage: quorvane [options]\n"
         "Each option sets a control of the Settings panel as a user would, once the\n"
         "program has started. With --screenshot the frame is written as PNG, with a\n"
-        "JSON record of the settings beside it, and the program ends.\n\n";
+        "JSON record of the settings beside it, and the program ends. With --measure\n"
+        "the driver's level-of-detail figures are measured and written to DIR as\n"
+        "report.json and report.png, and the program ends.\n\n";
     for (const OptionRow& row : optionTable) {
         std::string left = "  " + std::string(row.name);
         if (row.valueName != nullptr)

@@ -29,6 +29,7 @@ struct CaptureOptions {
     std::optional<int> sceneRotation;
     std::optional<int> textureRotation;
     std::optional<std::string> screenshot;
+    std::optional<std::string> measure;  // the report's folder
     bool help = false;
 };
 

@@ -5,6 +5,7 @@
 #include "app/viewer_state.h"
 #include "capture/standard_streams.h"
 #include "capture/view_capture.h"
+#include "measure/measure_report.h"
 #include "textures/dib_reader.h"
 #include "ui/resource.h"
 #include "ui/settings_panel.h"
@@ -145,19 +146,29 @@ void ReportCommandLineError(const std::string& line, bool showBox)
 int RunCommandLine(HWND panel, const CaptureOptions& options)
 {
     const bool screenshot = options.screenshot.has_value();
+    const bool measure = options.measure.has_value();
     const std::string error = CheckDriverLimits(options, CurrentDriverLimits());
     if (!error.empty()) {
-        ReportCommandLineError(error, !screenshot);
+        ReportCommandLineError(error, !screenshot && !measure);
         return EndProgram(2);
     }
     std::string reason;
-    if (!ApplyOptions(panel, options, &reason) && screenshot) {
+    // The report's folder is checked before anything runs for it.
+    if (measure && !PrepareReportFolder(*options.measure, &reason)) {
+        WriteStandardStream(true, "quorvane: cannot write " + *options.measure + ": " + reason + "\n");
+        return EndProgram(1);
+    }
+    if (!ApplyOptions(panel, options, &reason) && (screenshot || measure)) {
         WriteStandardStream(true, "quorvane: " + reason + "\n");
         return EndProgram(1);
     }
-    if (!screenshot)
+    if (!screenshot && !measure)
         return -1;
-    if (!CaptureView(options.screenshot->c_str(), &reason)) {
+    if (screenshot && !CaptureView(options.screenshot->c_str(), &reason)) {
+        WriteStandardStream(true, "quorvane: cannot write " + reason + "\n");
+        return EndProgram(1);
+    }
+    if (measure && !WriteMeasureReport(*options.measure, &reason)) {
         WriteStandardStream(true, "quorvane: cannot write " + reason + "\n");
         return EndProgram(1);
     }

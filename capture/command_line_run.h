@@ -15,6 +15,8 @@ void ReportCommandLineError(const std::string& line, bool showBox);
 // this order: scene, distance, angle, faces, repeats, rotations, filters,
 // anisotropy, stage, LOD bias (so it lands on the stage's unit), mipmaps,
 // checkerboard, BMP (built with the chosen mipmaps, and shown), texture.
-// With --screenshot it then captures the view. Returns the exit code when the
-// program is to end (the render window is then destroyed), or -1 to go on.
+// With --screenshot it then captures the view; with --measure it runs the
+// measuring battery and writes its report (its folder is checked before the
+// options apply). Returns the exit code when the program is to end (the render
+// window is then destroyed), or -1 to go on.
 int RunCommandLine(HWND panel, const CaptureOptions& options);

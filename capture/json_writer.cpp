@@ -140,3 +140,43 @@ void JsonAddOneDecimal(JsonText& json, const char* key, double value)
     BeginMember(json, key);
     json.text += std::string(number) == "-0.0" ? "0.0" : number;
 }
+
+void JsonAddNumber(JsonText& json, const char* key, double value, int decimals)
+{
+    if (!std::isfinite(value)) {
+        JsonAddNull(json, key);
+        return;
+    }
+    char number[64];
+    std::snprintf(number, sizeof(number), "%.*f", decimals, value);
+    // A value that rounds to zero has no sign.
+    bool zero = true;
+    for (const char* c = number; *c != '\0'; ++c)
+        zero = zero && (*c == '-' || *c == '0' || *c == '.');
+    BeginMember(json, key);
+    json.text += zero && number[0] == '-' ? number + 1 : number;
+}
+
+void JsonAddBool(JsonText& json, const char* key, bool value)
+{
+    BeginMember(json, key);
+    json.text += value ? "true" : "false";
+}
+
+void JsonOpenArray(JsonText& json, const char* key)
+{
+    BeginMember(json, key);
+    json.text += "[";
+    json.hasMembers.push_back(false);
+}
+
+void JsonCloseArray(JsonText& json)
+{
+    const bool hadMembers = json.hasMembers.back();
+    json.hasMembers.pop_back();
+    if (hadMembers) {
+        json.text += "\n";
+        json.text.append(json.hasMembers.size() * 2, ' ');
+    }
+    json.text += "]";
+}

@@ -21,3 +21,10 @@ void JsonAddOneDecimal(JsonText& json, const char* key, double value);
 // The string as a JSON literal with its quotes. Bytes that are not UTF-8 become
 // U+FFFD, so the result is always valid UTF-8 and valid JSON.
 std::string JsonQuoted(const std::string& utf8);
+
+// A number with the given decimals (trailing zeros kept); null when not finite.
+void JsonAddNumber(JsonText& json, const char* key, double value, int decimals);
+void JsonAddBool(JsonText& json, const char* key, bool value);
+// Arrays: their elements are added with a null key.
+void JsonOpenArray(JsonText& json, const char* key);
+void JsonCloseArray(JsonText& json);

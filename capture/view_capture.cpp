@@ -11,6 +11,7 @@
 #include "app/viewer_state.h"
 #include "capture/command_line.h"
 #include "capture/file_output.h"
+#include "measure/error_view.h"
 #include "render/scene_renderer.h"
 #include "ui/resource.h"
 #include "ui/settings_values.h"
@@ -52,7 +53,11 @@ std::string FilterText(GLenum filter)
 std::vector<unsigned char> ReadFrame()
 {
     std::vector<unsigned char> rgb(static_cast<size_t>(frameWidth) * frameHeight * 3);
-    DrawScene();
+    // What the window shows: the picture, or the error map while that is on.
+    if (viewer.errorView)
+        DrawErrorView();
+    else
+        DrawScene();
     // Tight rows; the pixel-store state and the read buffer go back afterwards.
     glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);

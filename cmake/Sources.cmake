@@ -11,6 +11,13 @@ set(PORTABLE_SOURCES
     capture/command_line.cpp
     capture/json_writer.cpp
     capture/view_record.cpp
+    measure/scene_model.cpp
+    measure/ideal_lod.cpp
+    measure/probe_colors.cpp
+    measure/lod_figures.cpp
+    measure/error_image.cpp
+    measure/report_json.cpp
+    measure/report_sheet.cpp
 )
 
 # Code on Win32, OpenGL and GLU.
@@ -27,4 +34,9 @@ set(PLATFORM_SOURCES
     capture/standard_streams.cpp
     capture/view_capture.cpp
     capture/command_line_run.cpp
+    measure/lod_probe.cpp
+    measure/error_view.cpp
+    measure/measure_battery.cpp
+    measure/sheet_text.cpp
+    measure/measure_report.cpp
 )

@@ -7,6 +7,7 @@
 
 #include <GL/glu.h>
 
+#include "measure/error_view.h"
 #include "render/gl_constants.h"
 #include "textures/checker_texture.h"
 
@@ -125,6 +126,10 @@ void DrawScene()
 
 void RenderScene()
 {
+    if (viewer.errorView) {
+        RenderErrorView();
+        return;
+    }
     DrawScene();
     SwapBuffers(viewer.deviceContext);
 }

@@ -3,7 +3,8 @@
 
 bool InitRenderer();
 void BindTextureStages();
-// Draws the frame into the back buffer without showing it.
+// Draws the current view into the back buffer without showing it.
 void DrawScene();
-// Draws the frame and shows it.
+// Draws and shows a frame: the view, or its level-of-detail error map while
+// that is switched on.
 void RenderScene();

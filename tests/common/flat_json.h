@@ -1,8 +1,8 @@
-// A strict reader of the JSON the tests get back: objects, strings, numbers
-// and null (no arrays, no true or false), flattened to "outer.inner" -> value
-// (an object's own entry is "{}"). Strings are unescaped, with \u only below
-// U+0080, the only ones our writer makes; numbers and null keep their text.
-// False on anything else.
+// A strict reader of the JSON the tests get back: objects, arrays, strings,
+// numbers, true, false and null, flattened to "outer.inner" -> value (an
+// object's own entry is "{}", an array's "[]" and its elements "outer.0" ...).
+// Strings are unescaped, with \u only below U+0080, the only ones our writer
+// makes; numbers, true, false and null keep their text. False on anything else.
 #pragma once
 
 #include <cstring>
@@ -54,8 +54,11 @@ struct Reader {
     }
     bool Scalar(std::string& value)
     {
-        size_t end = at + 4;
-        if (s.compare(at, 4, "null") != 0) {
+        size_t end = at;
+        for (const char* word : {"null", "true", "false"})
+            if (s.compare(at, std::strlen(word), word) == 0)
+                end = at + std::strlen(word);
+        if (end == at) {
             end = at + (s.compare(at, 1, "-") == 0);
             const size_t whole = Digits(end);
             if (whole == 0 || (whole > 1 && s[end] == '0'))
@@ -79,23 +82,41 @@ struct Reader {
         if (Take('}'))
             return true;
         do {
-            std::string key, value;
+            std::string key;
             if (!String(key) || !Take(':'))
                 return false;
             const std::string path = prefix.empty() ? key : prefix + "." + key;
             if (out.count(path) != 0)
                 return false;
-            if (Take('{') && --at) {
-                out[path] = "{}";
-                if (!Object(path))
-                    return false;
-                continue;
-            }
-            if (!(Take('"') && --at ? String(value) : Scalar(value)))
+            if (!Value(path))
                 return false;
-            out[path] = value;
         } while (Take(','));
         return Take('}');
+    }
+    bool Array(const std::string& prefix)
+    {
+        if (!Take('['))
+            return false;
+        if (Take(']'))
+            return true;
+        size_t index = 0;
+        do {
+            if (!Value(prefix + "." + std::to_string(index++)))
+                return false;
+        } while (Take(','));
+        return Take(']');
+    }
+    bool Value(const std::string& path)
+    {
+        if (Take('{') && --at)
+            return (out[path] = "{}", Object(path));
+        if (Take('[') && --at)
+            return (out[path] = "[]", Array(path));
+        std::string value;
+        if (!(Take('"') && --at ? String(value) : Scalar(value)))
+            return false;
+        out[path] = value;
+        return true;
     }
 };
 

@@ -302,6 +302,74 @@ TEST(Program, ShowsAChosenBmpOnThePlane)
     DeleteFileA(card.c_str());
 }
 
+// The render window's client area on a screenshot, row after row.
+std::vector<unsigned char> ClientPixels(HWND renderWindow, Screenshot& shot)
+{
+    POINT origin = {0, 0};
+    ClientToScreen(renderWindow, &origin);
+    std::vector<unsigned char> pixels;
+    for (int y = origin.y; y < origin.y + 600 && y < shot.height; ++y)
+        pixels.insert(pixels.end(), shot.At(origin.x, y), shot.At(origin.x, y) + 800 * 3);
+    return pixels;
+}
+
+void MoveAnisoSlider(HWND panel, int position)
+{
+    HWND slider = GetDlgItem(panel, IDC_ANISO_SLIDER);
+    SendMessageA(slider, TBM_SETPOS, TRUE, position);
+    SendMessageA(panel, WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, position),
+                 reinterpret_cast<LPARAM>(slider));
+}
+
+// Pixels of the map that are clearly blue or red: errors of a tenth of a level and more.
+size_t ColouredPixels(const std::vector<unsigned char>& pixels)
+{
+    size_t coloured = 0;
+    for (size_t i = 0; i + 2 < pixels.size(); i += 3)
+        coloured += std::abs(pixels[i] - pixels[i + 2]) > 40;
+    return coloured;
+}
+
+TEST(Program, MSwitchesBetweenThePictureAndTheErrorMap)
+{
+    RunningProgram program;
+    ASSERT_NO_FATAL_FAILURE(StartProgram(program));
+    ASSERT_TRUE(WaitForSettledPanel(program.panel));
+    Sleep(300);
+    const RECT area = BothWindows(program);
+    Screenshot shot;
+    ASSERT_TRUE(TakeScreenshot("picture-before-m", area, shot));
+    const std::vector<unsigned char> picture = ClientPixels(program.renderWindow, shot);
+
+    // M in the render window: the map of the same view.
+    PostMessageA(program.renderWindow, WM_KEYDOWN, 'M', 0);
+    Sleep(1000);
+    ASSERT_TRUE(TakeScreenshot("error-view", area, shot));
+    const std::vector<unsigned char> map = ClientPixels(program.renderWindow, shot);
+    ASSERT_EQ(picture.size(), map.size());
+    const unsigned char* centre = &map[(300 * 800 + 400) * 3];
+    EXPECT_EQ(40, centre[0]) << "the far opening has no value";
+    size_t nearWhite = 0;
+    for (size_t i = 0; i < map.size(); i += 3)
+        nearWhite += map[i] > 220 && map[i + 1] > 220 && map[i + 2] > 220;
+    EXPECT_GT(nearWhite, map.size() / 3 / 2) << "llvmpipe's trilinear levels are close to the rule";
+
+    // A change while the map is on shows the new view's errors: at 16x the
+    // driver's anisotropic level departs from the extension's formula.
+    MoveAnisoSlider(program.panel, 4);
+    Sleep(1000);
+    ASSERT_TRUE(TakeScreenshot("error-view-aniso", area, shot));
+    EXPECT_GT(ColouredPixels(ClientPixels(program.renderWindow, shot)), ColouredPixels(map) + 10000);
+    MoveAnisoSlider(program.panel, 0);
+
+    // M in the panel brings the picture back as it was.
+    PostMessageA(GetDlgItem(program.panel, IDC_FACES_SLIDER), WM_KEYDOWN, 'M', 0);
+    Sleep(1000);
+    ASSERT_TRUE(TakeScreenshot("picture-after-m", area, shot));
+    EXPECT_TRUE(picture == ClientPixels(program.renderWindow, shot));
+    EXPECT_EQ(0u, CloseProgram(program));
+}
+
 // Sets the display scale that programs started from now on see (Wine reads
 // LogPixels once, when a process starts) and puts the old setting back.
 struct ScaledDisplay {

@@ -1,0 +1,83 @@
+#include "measure/measure_report.h"
+
+#include <windows.h>
+#include <GL/gl.h>
+
+#include <vector>
+
+#include "app/render_window.h"
+#include "capture/file_output.h"
+#include "capture/view_capture.h"
+#include "measure/measure_battery.h"
+#include "measure/report_json.h"
+#include "measure/report_sheet.h"
+#include "measure/sheet_text.h"
+
+namespace {
+
+std::string InFolder(const std::string& folder, const char* name)
+{
+    const char last = folder.empty() ? '\\' : folder.back();
+    return folder + (last == '\\' || last == '/' ? "" : "\\") + name;
+}
+
+DriverNames CurrentDriverNames()
+{
+    const ViewRecord record = CurrentViewRecord();
+    return {record.program, record.vendor, record.renderer, record.version};
+}
+
+}  // namespace
+
+bool PrepareReportFolder(const std::string& folder, std::string* reason)
+{
+    if (!CreateDirectoryA(folder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
+        *reason = SystemErrorText(GetLastError());
+        return false;
+    }
+    const DWORD attributes = GetFileAttributesA(folder.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+        *reason = "not a folder";
+        return false;
+    }
+    // A file that goes when its handle closes: the folder takes writes.
+    const std::string trial = InFolder(folder, "report.trial");
+    HANDLE file = CreateFileA(trial.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        *reason = SystemErrorText(GetLastError());
+        return false;
+    }
+    CloseHandle(file);
+    return true;
+}
+
+bool WriteMeasureReport(const std::string& folder, std::string* reason)
+{
+    MeasureResults results;
+    RunMeasureBattery(results);
+    const DriverNames names = CurrentDriverNames();
+
+    ReportSheet sheet = LayoutReportSheet(names, results);
+    DrawSheetTexts(sheet);
+    // The PNG writer takes rows bottom first.
+    const SheetImage& image = sheet.image;
+    const size_t row = static_cast<size_t>(image.width) * 3;
+    std::vector<unsigned char> bottomUp(image.rgb.size());
+    for (int y = 0; y < image.height; ++y)
+        std::copy(image.rgb.begin() + y * row, image.rgb.begin() + (y + 1) * row,
+                  bottomUp.begin() + (image.height - 1 - y) * row);
+    const std::string pngPath = InFolder(folder, "report.png");
+    std::string why;
+    if (!WritePngFile(pngPath.c_str(), image.width, image.height, bottomUp.data(), &why)) {
+        *reason = pngPath + ": " + why;
+        return false;
+    }
+    const std::string json = MeasureReportJson(names, results);
+    const std::string jsonPath = InFolder(folder, "report.json");
+    if (!WriteFileWhole(jsonPath.c_str(), json.data(), json.size(), &why)) {
+        *reason = jsonPath + ": " + why;
+        return false;
+    }
+    return true;
+}

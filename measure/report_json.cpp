@@ -1,0 +1,103 @@
+#include "measure/report_json.h"
+
+#include <cmath>
+
+#include "capture/json_writer.h"
+
+namespace {
+
+// Figures in levels to 1/10000: well below the probe's 1/255.
+const int levelDecimals = 4;
+
+void AddTransfer(JsonText& json, const TransferCurve& transfer)
+{
+    JsonOpenObject(json, "trilinear");
+    JsonAddNumber(json, "plateau", transfer.plateau, levelDecimals);
+    JsonOpenArray(json, "curve");
+    for (const TransferBin& bin : transfer.bins) {
+        JsonOpenObject(json, nullptr);
+        JsonAddNumber(json, "idealFraction", bin.fraction, levelDecimals);
+        JsonAddNumber(json, "measuredBlend", bin.pixels > 0 ? bin.blend : NAN, levelDecimals);
+        JsonAddInteger(json, "pixels", bin.pixels);
+        JsonCloseObject(json);
+    }
+    JsonCloseArray(json);
+    JsonCloseObject(json);
+}
+
+void AddAngle(JsonText& json, const MeasureResults& r)
+{
+    JsonOpenObject(json, "angle");
+    JsonAddNumber(json, "spread", r.angleSpread, levelDecimals);
+    JsonAddNumber(json, "idealLod", r.angleIdealLod, levelDecimals);
+    JsonOpenArray(json, "curve");
+    for (const AnglePoint& point : r.angle) {
+        JsonOpenObject(json, nullptr);
+        JsonAddNumber(json, "textureRotation", point.rotation, 1);
+        JsonAddNumber(json, "meanError", point.meanError, levelDecimals);
+        JsonCloseObject(json);
+    }
+    JsonCloseArray(json);
+    JsonCloseObject(json);
+}
+
+}  // namespace
+
+std::string MeasureReportJson(const DriverNames& names, const MeasureResults& r)
+{
+    JsonText json;
+    JsonOpenObject(json, nullptr);
+    JsonAddString(json, "program", names.program);
+    JsonOpenObject(json, "driver");
+    JsonAddString(json, "vendor", names.vendor);
+    JsonAddString(json, "renderer", names.renderer);
+    JsonAddString(json, "version", names.version);
+    JsonCloseObject(json);
+
+    JsonOpenObject(json, "lod");
+    JsonAddNumber(json, "meanAbsError", r.lod.meanAbs, levelDecimals);
+    JsonAddNumber(json, "p99AbsError", r.lod.p99Abs, levelDecimals);
+    JsonAddNumber(json, "meanAbsErrorInvariant", r.lodInvariant.meanAbs, levelDecimals);
+    JsonAddNumber(json, "meanError", r.lod.meanSigned, levelDecimals);
+    JsonAddInteger(json, "pixels", r.lod.pixels);
+    JsonCloseObject(json);
+
+    AddTransfer(json, r.transfer);
+    AddAngle(json, r);
+
+    if (!r.anisoAvailable) {
+        JsonAddNull(json, "aniso");
+    } else {
+        JsonOpenObject(json, "aniso");
+        JsonAddNumber(json, "maxAnisotropy", r.maxAnisotropy, 1);
+        JsonAddNumber(json, "meanAbsError", r.aniso.meanAbs, levelDecimals);
+        JsonAddBool(json, "blendsLevels", r.anisoBlendsLevels);
+        JsonAddNumber(json, "blendedShare", r.anisoBlendedShare, levelDecimals);
+        JsonCloseObject(json);
+    }
+
+    if (!r.biasAvailable) {
+        JsonAddNull(json, "bias");
+    } else {
+        JsonOpenObject(json, "bias");
+        JsonAddNumber(json, "maxError", r.biasMaxError, levelDecimals);
+        JsonOpenArray(json, "shifts");
+        for (const BiasPoint& point : r.bias) {
+            JsonOpenObject(json, nullptr);
+            JsonAddNumber(json, "bias", point.bias, 1);
+            JsonAddNumber(json, "measuredShift", point.shift, levelDecimals);
+            JsonCloseObject(json);
+        }
+        JsonCloseArray(json);
+        JsonCloseObject(json);
+    }
+
+    JsonOpenObject(json, "stages");
+    JsonAddInteger(json, "count", r.stageCount);
+    JsonAddBool(json, "identical", r.stagesIdentical);
+    JsonCloseObject(json);
+
+    JsonAddNumber(json, "seconds", r.seconds, 2);
+    JsonCloseObject(json);
+    return json.text;
+}

@@ -1,0 +1,49 @@
+// The report sheet: the measured-level and error maps of the default tunnel
+// with their colour scales, the trilinear transfer curve, the angle plot and
+// the figures, laid out as pixels plus the texts to put on them (the text
+// itself is drawn by the platform). Platform-free.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "measure/error_image.h"
+#include "measure/measure_battery.h"
+#include "measure/report_json.h"
+
+// Rows of width x 3 bytes (red, green, blue), top row first.
+struct SheetImage {
+    int width = 0;
+    int height = 0;
+    std::vector<uint8_t> rgb;
+};
+
+enum TextAlign { AlignLeft, AlignCentre, AlignRight };
+
+struct SheetText {
+    int x = 0, y = 0;  // top of the text; x as aligned
+    std::string text;  // 8-bit ANSI
+    Rgb8 color = {0, 0, 0};
+    int height = 14;   // pixels
+    bool bold = false;
+    bool fixedPitch = false;  // columns line up
+    TextAlign align = AlignLeft;
+};
+
+struct ReportSheet {
+    SheetImage image;
+    std::vector<SheetText> texts;
+};
+
+ReportSheet LayoutReportSheet(const DriverNames& names, const MeasureResults& results);
+
+// Drawing on a sheet, clipped to it.
+void FillRect(SheetImage& image, int x, int y, int width, int height, Rgb8 color);
+void DrawLine(SheetImage& image, int x0, int y0, int x1, int y1, Rgb8 color);
+// A bottom-first viewWidth x viewHeight RGB map, halved by 2 x 2 averages,
+// with its top-left corner at (x, y).
+void PlaceHalvedMap(SheetImage& image, const std::vector<uint8_t>& map, int x, int y);
+
+// The sheet's figure lines, "name  value", in the order the report gives them.
+std::vector<std::string> FigureLines(const MeasureResults& results);

@@ -1,0 +1,151 @@
+// --measure end to end: the real program measures the driver and writes its
+// report; llvmpipe with and without its brilinear shortcut must differ.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <string>
+
+#include "common/flat_json.h"
+#include "wine/program_support.h"
+#include "wine/support.h"
+
+namespace {
+
+std::string FileText(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+// A fresh path for a report folder, which the program is to make itself.
+std::string ReportFolder(const std::string& name)
+{
+    const std::string parent = TestDirectory() + "reports\\";
+    CreateDirectoryA(parent.c_str(), nullptr);
+    const std::string folder = parent + name;
+    for (const char* file : {"\\report.json", "\\report.png"})
+        DeleteFileA((folder + file).c_str());
+    RemoveDirectoryA(folder.c_str());
+    return folder;
+}
+
+struct Report {
+    FinishedRun run;
+    std::map<std::string, std::string> json;
+    std::string png;
+};
+
+// The Unix path of a Windows path on the Z: drive.
+std::string UnixPath(std::string path)
+{
+    if (path.size() > 2 && path[1] == ':')
+        path = path.substr(2);
+    for (char& c : path)
+        if (c == '\\')
+            c = '/';
+    return path;
+}
+
+// --measure under a Mesa switch. Mesa reads the Unix environment, which a
+// Windows process does not pass on, so the run goes through a shell that sets
+// it; the shell leaves the exit code in a file once the program has ended.
+FinishedRun RunWithMesaSwitch(const std::string& assignment, const std::string& arguments,
+                              const std::string& name)
+{
+    const std::string base = UnixPath(TestDirectory()) + "reports/" + name;
+    const std::string exitFile = TestDirectory() + "reports\\" + name + ".exit";
+    DeleteFileA(exitFile.c_str());
+    std::string command = "/bin/sh -c \"" + assignment + " wine '" + TestDirectory() +
+                          "quorvane.exe' " + arguments + " 2>'" + base + ".err'; echo $? >'" +
+                          base + ".tmp' && mv '" + base + ".tmp' '" + base + ".exit'\"";
+    FinishedRun run;
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process)) {
+        ADD_FAILURE() << "cannot start " << command;
+        return run;
+    }
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    for (int waited = 0; GetFileAttributesA(exitFile.c_str()) == INVALID_FILE_ATTRIBUTES; waited += 100) {
+        if (waited > 180000) {
+            ADD_FAILURE() << "no end after 180 s: " << command;
+            return run;
+        }
+        Sleep(100);
+    }
+    run.exitCode = static_cast<DWORD>(std::atoi(FileText(exitFile).c_str()));
+    run.err = FileText(TestDirectory() + "reports\\" + name + ".err");
+    return run;
+}
+
+// Runs --measure with one Mesa switch ("NAME=value") or none.
+Report Measure(const std::string& name, const char* assignment)
+{
+    const std::string folder = ReportFolder(name);
+    const std::string arguments = "--measure \"" + folder + "\"";
+    Report report;
+    report.run = assignment == nullptr ? RunProgramToEnd(arguments, 180000)
+                                       : RunWithMesaSwitch(assignment, "--measure '" + folder + "'", name);
+    EXPECT_TRUE(flat_json::Read(FileText(folder + "\\report.json"), report.json)) << name;
+    report.png = FileText(folder + "\\report.png");
+    return report;
+}
+
+double Number(const Report& report, const std::string& key)
+{
+    const auto found = report.json.find(key);
+    return found == report.json.end() ? std::nan("") : std::atof(found->second.c_str());
+}
+
+TEST(MeasureProgram, ReportTellsBrilinearFromTrilinear)
+{
+    const Report trilinear = Measure("llvmpipe", nullptr);
+    const Report brilinear = Measure("brilinear", "GALLIVM_PERF=brilinear");
+    for (const Report* r : {&trilinear, &brilinear}) {
+        EXPECT_EQ(0u, r->run.exitCode);
+        EXPECT_EQ("", r->run.err);
+        EXPECT_EQ("", r->run.boxes);
+        for (const char* key :
+             {"program", "driver.vendor", "driver.renderer", "driver.version", "lod.meanAbsError",
+              "lod.p99AbsError", "lod.meanAbsErrorInvariant", "trilinear.plateau",
+              "trilinear.curve.31.measuredBlend", "angle.spread", "angle.curve.18.meanError",
+              "aniso.maxAnisotropy", "aniso.meanAbsError", "aniso.blendsLevels", "bias.maxError",
+              "stages.count", "stages.identical", "seconds"})
+            EXPECT_EQ(1u, r->json.count(key)) << key;
+        EXPECT_EQ("Quorvane V1.3 - OpenGL Texture Filtering Test Bench", r->json.at("program"));
+        // A PNG, 1240 x 860 by its header.
+        ASSERT_GT(r->png.size(), 24u);
+        EXPECT_EQ(0, r->png.compare(0, 8, "\x89PNG\r\n\x1A\n"));
+        const unsigned char* header = reinterpret_cast<const unsigned char*>(r->png.data()) + 16;
+        EXPECT_EQ(1240, header[2] << 8 | header[3]);
+        EXPECT_EQ(860, header[6] << 8 | header[7]);
+    }
+    // True trilinear blends all the way; the shortcut holds each level over
+    // half of the range.
+    EXPECT_LT(Number(trilinear, "trilinear.plateau"), 0.05);
+    EXPECT_GT(Number(brilinear, "trilinear.plateau"), 0.3);
+    EXPECT_LT(Number(trilinear, "lod.meanAbsError"), Number(brilinear, "lod.meanAbsError"));
+    EXPECT_EQ("true", trilinear.json.at("stages.identical"));
+}
+
+TEST(MeasureProgram, UnwritableFolderEndsWithCodeOneBeforeMeasuring)
+{
+    const std::string nowhere = ReportFolder("missing") + "\\deeper";
+    const FinishedRun run = RunProgramToEnd("--measure \"" + nowhere + "\"");
+    EXPECT_EQ(1u, run.exitCode);
+    EXPECT_EQ(0u, run.err.find("quorvane: cannot write " + nowhere + ": ")) << run.err;
+    EXPECT_GT(run.err.size(), nowhere.size() + 27) << "the system's reason follows";
+    EXPECT_EQ("", run.boxes);
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(nowhere.c_str()));
+}
+
+}  // namespace
