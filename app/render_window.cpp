@@ -2,6 +2,7 @@
 
 #include "app/extension_words.h"
 #include "app/viewer_state.h"
+#include "app/window_dpi.h"
 #include "measure/error_view.h"
 #include "render/gl_constants.h"
 #include "render/scene_renderer.h"
@@ -13,6 +14,9 @@ GlEntryPointLookup glEntryPointLookup = wglGetProcAddress;
 namespace {
 
 const DWORD renderWindowStyle = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+// The frame is drawn at this size in physical pixels at every display scale.
+const int clientWidth = 800;
+const int clientHeight = 600;
 
 typedef const char*(WINAPI* GetExtensionsStringProc)(HDC dc);
 
@@ -65,8 +69,11 @@ bool CreateRenderWindow()
         return false;
     }
 
-    RECT frame = {30, 30, 830, 630};
-    AdjustWindowRect(&frame, renderWindowStyle, FALSE);
+    // Sized for the DPI the window will be shown at, so the system has no
+    // reason to stretch the frame under test.
+    const RECT client = {30, 30, 30 + clientWidth, 30 + clientHeight};
+    const UINT systemDpi = WindowDpi(nullptr);
+    const RECT frame = FrameAroundClient(client, renderWindowStyle, 0, systemDpi);
     viewer.mainWindow = CreateWindowExA(0, productBanner, productBanner, renderWindowStyle,
                                         frame.left, frame.top, frame.right - frame.left,
                                         frame.bottom - frame.top, nullptr, nullptr, instance,
@@ -75,6 +82,13 @@ bool CreateRenderWindow()
         DestroyRenderWindow();
         ShowStartupError("Window creation failed.");
         return false;
+    }
+    // Its monitor may run at another scale than the system's.
+    const UINT windowDpi = WindowDpi(viewer.mainWindow);
+    if (windowDpi != systemDpi) {
+        const RECT scaled = FrameAroundClient(client, renderWindowStyle, 0, windowDpi);
+        FitFrameToClient(viewer.mainWindow, POINT{scaled.left, scaled.top}, clientWidth,
+                         clientHeight, windowDpi);
     }
 
     viewer.deviceContext = GetDC(viewer.mainWindow);
@@ -173,6 +187,23 @@ LRESULT CALLBACK RenderWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
             ValidateRect(window, nullptr);
         }
         return 0;
+    case WM_GETDPISCALEDSIZE: {
+        // Moving to a monitor of another scale: the frame changes, the client
+        // does not. Answered here, the system's suggested rectangle fits.
+        const RECT frame = FrameAroundClient(RECT{0, 0, clientWidth, clientHeight},
+                                             renderWindowStyle, 0, LOWORD(wParam));
+        SIZE* size = reinterpret_cast<SIZE*>(lParam);
+        size->cx = frame.right - frame.left;
+        size->cy = frame.bottom - frame.top;
+        return TRUE;
+    }
+    case WM_DPICHANGED: {
+        // Where the system suggests, but sized for an unscaled client.
+        const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
+        FitFrameToClient(window, POINT{suggested->left, suggested->top}, clientWidth,
+                         clientHeight, LOWORD(wParam));
+        return 0;
+    }
     default:
         return DefWindowProcA(window, message, wParam, lParam);
     }

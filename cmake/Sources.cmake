@@ -25,6 +25,7 @@ set(PORTABLE_SOURCES
 set(PLATFORM_SOURCES
     app/viewer_state.cpp
     app/render_window.cpp
+    app/window_dpi.cpp
     textures/checker_texture.cpp
     textures/dib_reader.cpp
     textures/bitmap_texture.cpp

@@ -6,10 +6,13 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 buildDir=${QUORVANE_BUILD_DIR:-$root/build}
 
 packages=(
-    cmake make g++ clang libclang-rt-14-dev googletest
+    cmake make g++ clang lld libclang-rt-14-dev googletest zip unzip
     g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+    g++-mingw-w64-i686-posix binutils-mingw-w64-i686
     wine wine64 libwine xvfb xauth x11-utils imagemagick
     libgl1 libglx-mesa0 libgl1-mesa-dri
+    # The 32-bit build runs under 32-bit Wine, which needs 32-bit OpenGL.
+    wine32:i386 libgl1:i386 libglx-mesa0:i386 libgl1-mesa-dri:i386
 )
 
 # Installs whatever of the packages is missing, as root or through sudo.
@@ -24,12 +27,15 @@ EnsurePackages() {
     echo "Installing: ${missing[*]}"
     local sudo=""
     [ "$(id -u)" -ne 0 ] && sudo=sudo
+    # The :i386 packages need the architecture known to dpkg first.
+    dpkg --print-foreign-architectures | grep -qx i386 || $sudo dpkg --add-architecture i386
     $sudo apt-get update -qq
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends \
         "${missing[@]}" >/dev/null
 }
 
-# Configures and builds the native tests and the Windows program with its tests.
+# Configures and builds the native tests, the 64-bit and the 32-bit Windows
+# program with their tests, and the program once more with clang.
 BuildAll() {
     local jobs
     jobs=$(nproc)
@@ -37,14 +43,37 @@ BuildAll() {
         -DCMAKE_CXX_COMPILER=clang++ >/dev/null
     cmake --build "$buildDir/native" -j "$jobs"
     BuildWindows
-    # One ctest run from build/ covers both trees.
-    printf 'subdirs("native")\nsubdirs("win")\n' >"$buildDir/CTestTestfile.cmake"
+    BuildWindows32
+    BuildClangWindows
+    # One ctest run from build/ covers the three trees, then compares the
+    # frames the two Windows builds drew.
+    cat >"$buildDir/CTestTestfile.cmake" <<EOF
+subdirs("native")
+subdirs("win")
+subdirs("win32")
+add_test(frames_equal_in_both_builds "$root/scripts/compare-builds" "$buildDir")
+set_tests_properties(frames_equal_in_both_builds PROPERTIES DEPENDS "wine_tests;wine32_tests")
+EOF
 }
 
 BuildWindows() {
     cmake -S "$root" -B "$buildDir/win" \
         -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" >/dev/null
     cmake --build "$buildDir/win" -j "$(nproc)"
+}
+
+BuildWindows32() {
+    cmake -S "$root" -B "$buildDir/win32" \
+        -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-i686.cmake" >/dev/null
+    cmake --build "$buildDir/win32" -j "$(nproc)"
+}
+
+# The program alone, with clang, every warning an error.
+BuildClangWindows() {
+    cmake -S "$root" -B "$buildDir/clang-win" -DQUORVANE_TESTS=OFF \
+        -DCMAKE_COMPILE_WARNING_AS_ERROR=ON \
+        -DCMAKE_TOOLCHAIN_FILE="$root/cmake/clang-mingw-w64-x86_64.cmake" >/dev/null
+    cmake --build "$buildDir/clang-win" -j "$(nproc)" --target quorvane
 }
 
 # Starts a private Xvfb on a free display and a throwaway Wine prefix with a

@@ -384,4 +384,87 @@ TEST(Program, MSwitchesBetweenThePictureAndTheErrorMap)
     EXPECT_EQ(0u, CloseProgram(program));
 }
 
+// Sets the display scale that programs started from now on see (Wine reads
+// LogPixels once, when a process starts) and puts the old setting back.
+struct ScaledDisplay {
+    explicit ScaledDisplay(DWORD dpi)
+    {
+        RegCreateKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, nullptr, 0,
+                        KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &key, nullptr);
+        DWORD size = sizeof(oldDpi);
+        hadValue = RegQueryValueExA(key, "LogPixels", nullptr, nullptr,
+                                    reinterpret_cast<BYTE*>(&oldDpi), &size) == ERROR_SUCCESS;
+        RegSetValueExA(key, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi),
+                       sizeof(dpi));
+    }
+    ~ScaledDisplay()
+    {
+        if (hadValue)
+            RegSetValueExA(key, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&oldDpi),
+                           sizeof(oldDpi));
+        else
+            RegDeleteValueA(key, "LogPixels");
+        RegCloseKey(key);
+    }
+    HKEY key = nullptr;
+    DWORD oldDpi = 0;
+    bool hadValue = false;
+};
+
+struct ProgramLook {
+    SIZE client, frame, panelClient;
+    Screenshot shot;
+    POINT clientOrigin;
+    LONG panelLeft;
+};
+
+void LookAtSettledProgram(const char* name, ProgramLook& look)
+{
+    RunningProgram program;
+    ASSERT_NO_FATAL_FAILURE(StartProgram(program));
+    ASSERT_TRUE(WaitForSettledPanel(program.panel));
+    Sleep(300);
+    RECT rect;
+    GetClientRect(program.renderWindow, &rect);
+    look.client = {rect.right, rect.bottom};
+    GetWindowRect(program.renderWindow, &rect);
+    look.frame = {rect.right - rect.left, rect.bottom - rect.top};
+    GetClientRect(program.panel, &rect);
+    look.panelClient = {rect.right, rect.bottom};
+    GetWindowRect(program.panel, &rect);
+    look.panelLeft = rect.left;
+    look.clientOrigin = {0, 0};
+    ClientToScreen(program.renderWindow, &look.clientOrigin);
+    ASSERT_TRUE(TakeScreenshot(name, BothWindows(program), look.shot));
+    EXPECT_EQ(0u, CloseProgram(program));
+}
+
+TEST(Program, At144DpiTheFrameKeepsItsPixelsAndThePanelScales)
+{
+    ProgramLook plain, scaled;
+    ASSERT_NO_FATAL_FAILURE(LookAtSettledProgram("tunnel-tinted-96dpi", plain));
+    {
+        ScaledDisplay display(144);
+        ASSERT_NO_FATAL_FAILURE(LookAtSettledProgram("tunnel-tinted-144dpi", scaled));
+    }
+    EXPECT_EQ(800, scaled.client.cx);
+    EXPECT_EQ(600, scaled.client.cy);
+    EXPECT_GT(scaled.frame.cy, plain.frame.cy) << "the caption grows with the scale";
+    // The panel is laid out in dialog units of its font, which grows with the scale.
+    EXPECT_NEAR(1.5, static_cast<double>(scaled.panelClient.cx) / plain.panelClient.cx, 0.12);
+    EXPECT_NEAR(1.5, static_cast<double>(scaled.panelClient.cy) / plain.panelClient.cy, 0.12);
+
+    // The frame is the same, pixel for pixel, wherever the larger panel leaves it visible.
+    size_t compared = 0, differing = 0;
+    for (int y = 0; y < 600; ++y)
+        for (int x = 0; x < 800 && scaled.clientOrigin.x + x < scaled.panelLeft; ++x) {
+            const unsigned char* a = plain.shot.At(plain.clientOrigin.x + x, plain.clientOrigin.y + y);
+            const unsigned char* b = scaled.shot.At(scaled.clientOrigin.x + x, scaled.clientOrigin.y + y);
+            differing += a[0] != b[0] || a[1] != b[1] || a[2] != b[2];
+            ++compared;
+        }
+    EXPECT_GT(compared, 600u * 600u);
+    EXPECT_EQ(0u, differing);
+}
+
 }  // namespace

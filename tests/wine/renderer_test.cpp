@@ -75,6 +75,7 @@ void KeepFrame(const std::vector<Rgb>& frame, const char* name)
     const char* directory = std::getenv("QUORVANE_FRAME_DIR");
     if (directory == nullptr)
         return;
+    CreateDirectoryA(directory, nullptr);
     std::string path = std::string(directory) + "\\" + name + ".ppm";
     FILE* file = std::fopen(path.c_str(), "wb");
     if (file == nullptr)
