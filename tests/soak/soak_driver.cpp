@@ -77,7 +77,7 @@ struct Soak {
     // a steep tunnel (minutes without mipmaps): the slider stays at 1x unless
     // asked for, since that stalls the driver, not the program.
     bool slowAniso = false;
-    long acceptedFiles = 0;  // file dialogs closed with OK
+    long acceptedFiles = 0;  // file dialogs closed with OK, whatever the file
     long savedViews = 0;
     std::string error;
 };
@@ -146,6 +146,8 @@ bool ChooseFile(Soak& soak, const Pick& pick)
         return false;
     }
     AnswerFileDialog(dialog, pick.kind == PickKind::Cancel ? "" : pick.path);
+    if (pick.kind != PickKind::Cancel)
+        ++soak.acceptedFiles;
     for (DWORD waited = 0; IsWindow(dialog); waited += 20) {
         if (waited > dialogMs) {
             soak.error = "the open-file dialog did not close";
@@ -160,7 +162,6 @@ bool ChooseFile(Soak& soak, const Pick& pick)
             return false;
         }
         soak.bitmapLoaded = true;
-        ++soak.acceptedFiles;
         return true;
     case PickKind::Bad:
     case PickKind::TooLarge: {
