@@ -52,12 +52,15 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR command
         WriteStandardStream(false, UsageText());
         return 0;
     }
-    // A screenshot or measuring run tells a BMP's failure on standard error, not in a box.
-    if (options.screenshot || options.measure)
+    // A screenshot or measuring run tells failures on standard error, not in a box.
+    if (options.screenshot || options.measure) {
         viewer.reportImageErrors = false;
+        viewer.reportStartupErrors = false;
+    }
 
+    // A batch run that could not start is a failure, told on standard error.
     if (!CreateRenderWindow())
-        return 0;
+        return viewer.reportStartupErrors ? 0 : 1;
     // The trackbar class must exist before the panel's template is read.
     InitCommonControls();
     viewer.settingsDialog = CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_SETTINGS),

@@ -1,8 +1,11 @@
 #include "app/render_window.h"
 
+#include <string>
+
 #include "app/extension_words.h"
 #include "app/viewer_state.h"
 #include "app/window_dpi.h"
+#include "capture/standard_streams.h"
 #include "measure/error_view.h"
 #include "render/gl_constants.h"
 #include "render/scene_renderer.h"
@@ -23,7 +26,10 @@ typedef const char*(WINAPI* GetExtensionsStringProc)(HDC dc);
 // Start-up failures have no owner window: the render window may not exist.
 void ShowStartupError(const char* text)
 {
-    MessageBoxA(nullptr, text, nullptr, MB_OK);
+    if (viewer.reportStartupErrors)
+        MessageBoxA(nullptr, text, nullptr, MB_OK);
+    else
+        WriteStandardStream(true, std::string(text) + "\n");
 }
 
 // Resolves both multitexture entry points under the given names.

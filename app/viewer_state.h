@@ -59,6 +59,9 @@ struct ViewerState {
 
     // BMP reader option
     bool reportImageErrors = true;
+    // Off in screenshot and measuring runs: start-up failures then go to
+    // standard error instead of a box that would wait for a click.
+    bool reportStartupErrors = true;
 };
 
 extern ViewerState viewer;

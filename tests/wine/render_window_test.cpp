@@ -216,6 +216,20 @@ TEST_F(RenderWindowTest, NoMultitextureAtAllEndsWithBothMessagesAndReleasesEvery
     EXPECT_EQ(nullptr, FindWindowA(productBanner, nullptr));
 }
 
+TEST_F(RenderWindowTest, BatchRunTellsStartupFailureWithoutABox)
+{
+    ResetViewerState();
+    viewer.reportStartupErrors = false;
+    glEntryPointLookup = FilteringLookup;
+    missingNames[0] = "glActiveTexture";
+    missingNames[1] = "glActiveTextureARB";
+    MessageBoxCatcher catcher;
+    EXPECT_FALSE(CreateRenderWindow());
+    EXPECT_TRUE(catcher.boxes.empty());
+    EXPECT_EQ(nullptr, viewer.mainWindow);
+    EXPECT_EQ(nullptr, wglGetCurrentContext());
+}
+
 TEST_F(RenderWindowTest, SecondWindowIsRefused)
 {
     ASSERT_NO_FATAL_FAILURE(OpenRenderWindow());
