@@ -4,7 +4,6 @@
 #include <GL/gl.h>
 
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 
 #include "app/viewer_state.h"
@@ -30,10 +29,7 @@ bool FitsDriver(const RgbImage& picture)
     char text[160];
     FormatTooLargeMessage(text, sizeof(text), picture.width, picture.height,
                           viewer.maxTextureSize);
-    if (viewer.reportImageErrors)
-        MessageBoxA(GetFocus(), text, "Error", MB_OK);
-    else
-        std::fprintf(stderr, "%s\n", text);
+    ReportImageError(text);
     return false;
 }
 

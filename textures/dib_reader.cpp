@@ -28,13 +28,6 @@ struct DibConversionParts {
 
 char lastError[1024] = "";
 
-void ReportImageError(const char* text)
-{
-    lstrcpynA(lastError, text, sizeof(lastError));
-    if (viewer.reportImageErrors)
-        MessageBoxA(GetFocus(), text, "Error", MB_OK);
-}
-
 void ReportOpenFailure(const void* path, bool wide)
 {
     // wsprintfA writes at most 1024 characters, so no path can overflow this.
@@ -166,6 +159,13 @@ RgbImage* LoadDibImage(const char* path)
 const char* LastDibError()
 {
     return lastError;
+}
+
+void ReportImageError(const char* text)
+{
+    lstrcpynA(lastError, text, sizeof(lastError));
+    if (viewer.reportImageErrors)
+        MessageBoxA(GetFocus(), text, "Error", MB_OK);
 }
 
 RgbImage* LoadDibImageAW(const void* path, bool wide)

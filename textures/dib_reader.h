@@ -21,3 +21,7 @@ RgbImage* LoadDibImageAW(const void* path, bool wide);
 
 // The text of the last read's failure, shown or not; empty after a success.
 const char* LastDibError();
+
+// Tells a picture's failure as the reader does: kept for LastDibError, and in
+// a message box when viewer.reportImageErrors is true.
+void ReportImageError(const char* text);
