@@ -61,7 +61,13 @@ FinishedRun RunWithMesaSwitch(const std::string& assignment, const std::string& 
     const std::string base = UnixPath(TestDirectory()) + "reports/" + name;
     const std::string exitFile = TestDirectory() + "reports\\" + name + ".exit";
     DeleteFileA(exitFile.c_str());
-    std::string command = "/bin/sh -c \"" + assignment + " wine '" + TestDirectory() +
+    // The loader the suite runs under (Debian's `wine` wrapper may pick a
+    // 32-bit loader that this host cannot run); Wine keeps it out of a Unix
+    // child's environment, so it goes on the line.
+    char named[MAX_PATH] = {};
+    const DWORD length = GetEnvironmentVariableA("WINELOADER", named, sizeof(named));
+    const std::string loader = length > 0 && length < sizeof(named) ? named : "wine";
+    std::string command = "/bin/sh -c \"" + assignment + " " + loader + " '" + TestDirectory() +
                           "quorvane.exe' " + arguments + " 2>'" + base + ".err'; echo $? >'" +
                           base + ".tmp' && mv '" + base + ".tmp' '" + base + ".exit'\"";
     FinishedRun run;
