@@ -7,13 +7,13 @@
 #include <string>
 #include <vector>
 
+#include "app/frame.h"
 #include "app/render_window.h"
 #include "app/viewer_state.h"
 #include "capture/command_line.h"
 #include "capture/command_line_run.h"
-#include "capture/standard_streams.h"
+#include "app/standard_streams.h"
 #include "capture/view_capture.h"
-#include "measure/error_view.h"
 #include "ui/resource.h"
 #include "ui/settings_panel.h"
 
@@ -42,10 +42,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR command
     CaptureOptions options;
     std::string error;
     if (!ParseCommandLine(arguments, &options, &error)) {
-        const bool batch =
+        viewer.batchRun =
             std::find(arguments.begin(), arguments.end(), "--screenshot") != arguments.end() ||
             std::find(arguments.begin(), arguments.end(), "--measure") != arguments.end();
-        ReportCommandLineError(error, !batch);
+        ReportCommandLineError(error);
         return 2;
     }
     if (options.help) {
@@ -53,14 +53,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR command
         return 0;
     }
     // A screenshot or measuring run tells failures on standard error, not in a box.
-    if (options.screenshot || options.measure) {
-        viewer.reportImageErrors = false;
-        viewer.reportStartupErrors = false;
-    }
+    viewer.batchRun = options.screenshot || options.measure;
 
     // A batch run that could not start is a failure, told on standard error.
     if (!CreateRenderWindow())
-        return viewer.reportStartupErrors ? 0 : 1;
+        return viewer.batchRun ? 1 : 0;
     // The trackbar class must exist before the panel's template is read.
     InitCommonControls();
     viewer.settingsDialog = CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_SETTINGS),

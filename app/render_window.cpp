@@ -5,7 +5,8 @@
 #include "app/extension_words.h"
 #include "app/viewer_state.h"
 #include "app/window_dpi.h"
-#include "capture/standard_streams.h"
+#include "app/user_report.h"
+#include "app/frame.h"
 #include "measure/error_view.h"
 #include "render/gl_constants.h"
 #include "render/scene_renderer.h"
@@ -26,10 +27,9 @@ typedef const char*(WINAPI* GetExtensionsStringProc)(HDC dc);
 // Start-up failures have no owner window: the render window may not exist.
 void ShowStartupError(const char* text)
 {
-    if (viewer.reportStartupErrors)
-        MessageBoxA(nullptr, text, nullptr, MB_OK);
-    else
-        WriteStandardStream(true, std::string(text) + "\n");
+    UserReport report;
+    report.text = text;
+    TellUser(report);
 }
 
 // Resolves both multitexture entry points under the given names.
@@ -40,6 +40,17 @@ bool ResolveMultitexture(const char* activeTextureName, const char* multiTexCoor
     viewer.pfnMultiTexCoord2d = reinterpret_cast<MultiTexCoord2dProc>(
         reinterpret_cast<void*>(glEntryPointLookup(multiTexCoordName)));
     return viewer.pfnActiveTexture != nullptr && viewer.pfnMultiTexCoord2d != nullptr;
+}
+
+// The driver's limits, read once for the panel and the measuring alike.
+void ReadLimits()
+{
+    glGetIntegerv(GL_MAX_TEXTURE_UNITS, &viewer.textureUnitCount);
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &viewer.maxTextureSize);
+    if (viewer.anisoSupported)
+        glGetDoublev(GL_MAX_TEXTURE_MAX_ANISOTROPY_EXT, &viewer.anisotropyLimit);
+    if (viewer.lodBiasSupported)
+        glGetDoublev(GL_MAX_TEXTURE_LOD_BIAS_EXT, &viewer.lodBiasLimit);
 }
 
 }  // namespace
@@ -136,11 +147,15 @@ bool CreateRenderWindow()
     viewer.anisoSupported = IsExtensionSupported("GL_EXT_texture_filter_anisotropic");
     viewer.lodBiasSupported = IsExtensionSupported("GL_EXT_texture_lod_bias");
 
-    if (ResolveMultitexture("glActiveTexture", "glMultiTexCoord2d"))
+    if (ResolveMultitexture("glActiveTexture", "glMultiTexCoord2d")) {
+        ReadLimits();
         return true;
+    }
     ShowStartupError("Device doesn't support multitexturing core functionality.");
-    if (ResolveMultitexture("glActiveTextureARB", "glMultiTexCoord2dARB"))
+    if (ResolveMultitexture("glActiveTextureARB", "glMultiTexCoord2dARB")) {
+        ReadLimits();
         return true;
+    }
     ShowStartupError("Device doesn't support multitexturing extension functionality.");
     DestroyRenderWindow();
     return false;
@@ -176,6 +191,7 @@ void DestroyRenderWindow()
         viewer.mainWindow = nullptr;
     }
     viewer.settingsDialog = nullptr;
+    viewer.laidOutUnits = 0;
     viewer.pfnActiveTexture = nullptr;
     viewer.pfnMultiTexCoord2d = nullptr;
     UnregisterClassA(productBanner, GetModuleHandleA(nullptr));

@@ -6,6 +6,7 @@
 #include <GL/gl.h>
 
 #include "app/mipmap_mode.h"
+#include "render/scene.h"
 
 
 typedef void(APIENTRY* ActiveTextureProc)(GLenum unit);
@@ -23,13 +24,19 @@ struct ViewerState {
     MultiTexCoord2dProc pfnMultiTexCoord2d = nullptr;
     GLuint textureNames[3] = {0, 0, 0};
 
-    // Capabilities, found once
+    // Capabilities, read once with the context
     bool anisoSupported = false;
     bool lodBiasSupported = false;
-    int anisoSliderMax = 0;
-    double maxLodBias = 0.0;
+    double anisotropyLimit = 1.0;  // GL_MAX_TEXTURE_MAX_ANISOTROPY_EXT, where supported
+    double lodBiasLimit = 0.0;     // GL_MAX_TEXTURE_LOD_BIAS_EXT, where supported
     int textureUnitCount = 0;
     int maxTextureSize = 0;  // largest texture side, in texels
+    // The panel's ranges made of them
+    int anisoSliderMax = 0;
+    double maxLodBias = 0.0;
+    // Units laid out by BindTextureStages, which the scene sends coordinates
+    // to; 0 until then: there is no test texture yet.
+    int laidOutUnits = 0;
 
     // Settings
     int maxAnisotropy = 0;
@@ -41,14 +48,7 @@ struct ViewerState {
     bool bitmapLoaded = false;
     int checkerShift = 0;
     MipmapMode mipmapMode = Normal;
-    bool scenePlane = false;
-    double planeDistance = 0.0;  // tenths of a world unit
-    double planeAngle = 0.0;     // degrees
-    int tunnelFaces = 0;
-    double sceneRotation = 0.0;    // degrees
-    double textureRotation = 0.0;  // degrees
-    double texScaleU = 0.0;
-    double texScaleV = 0.0;
+    Scene scene = blankScene;  // what the window shows
 
     // Settings panel bookkeeping
     bool dialogCollapsed = false;
@@ -57,11 +57,9 @@ struct ViewerState {
     // The render window shows the level-of-detail error map instead of the view.
     bool errorView = false;
 
-    // BMP reader option
-    bool reportImageErrors = true;
-    // Off in screenshot and measuring runs: start-up failures then go to
-    // standard error instead of a box that would wait for a click.
-    bool reportStartupErrors = true;
+    // A screenshot or measuring run: failures go to standard error instead of
+    // boxes that would wait for a click (TellUser).
+    bool batchRun = false;
 };
 
 extern ViewerState viewer;

@@ -2,8 +2,8 @@
 
 #include <commctrl.h>
 
+#include "app/user_report.h"
 #include "app/viewer_state.h"
-#include "capture/standard_streams.h"
 #include "capture/view_capture.h"
 #include "measure/measure_report.h"
 #include "textures/dib_reader.h"
@@ -133,14 +133,23 @@ int EndProgram(int exitCode)
     return exitCode;
 }
 
+// A batch run's closing line, and its exit code 1.
+int EndWithFailure(const std::string& line)
+{
+    UserReport report;
+    report.text = "quorvane: " + line;
+    TellUser(report);
+    return EndProgram(1);
+}
+
 }  // namespace
 
-void ReportCommandLineError(const std::string& line, bool showBox)
+void ReportCommandLineError(const std::string& line)
 {
-    const std::string text = "quorvane: " + line;
-    WriteStandardStream(true, text + "\n");
-    if (showBox)
-        MessageBoxA(nullptr, text.c_str(), nullptr, MB_OK);
+    UserReport report;
+    report.text = "quorvane: " + line;
+    report.line = UserReport::AlwaysLine;
+    TellUser(report);
 }
 
 int RunCommandLine(HWND panel, const CaptureOptions& options)
@@ -149,28 +158,20 @@ int RunCommandLine(HWND panel, const CaptureOptions& options)
     const bool measure = options.measure.has_value();
     const std::string error = CheckDriverLimits(options, CurrentDriverLimits());
     if (!error.empty()) {
-        ReportCommandLineError(error, !screenshot && !measure);
+        ReportCommandLineError(error);
         return EndProgram(2);
     }
     std::string reason;
     // The report's folder is checked before anything runs for it.
-    if (measure && !PrepareReportFolder(*options.measure, &reason)) {
-        WriteStandardStream(true, "quorvane: cannot write " + *options.measure + ": " + reason + "\n");
-        return EndProgram(1);
-    }
-    if (!ApplyOptions(panel, options, &reason) && (screenshot || measure)) {
-        WriteStandardStream(true, "quorvane: " + reason + "\n");
-        return EndProgram(1);
-    }
+    if (measure && !PrepareReportFolder(*options.measure, &reason))
+        return EndWithFailure("cannot write " + *options.measure + ": " + reason);
+    if (!ApplyOptions(panel, options, &reason) && viewer.batchRun)
+        return EndWithFailure(reason);
     if (!screenshot && !measure)
         return -1;
-    if (screenshot && !CaptureView(options.screenshot->c_str(), &reason)) {
-        WriteStandardStream(true, "quorvane: cannot write " + reason + "\n");
-        return EndProgram(1);
-    }
-    if (measure && !WriteMeasureReport(*options.measure, &reason)) {
-        WriteStandardStream(true, "quorvane: cannot write " + reason + "\n");
-        return EndProgram(1);
-    }
+    if (screenshot && !CaptureView(options.screenshot->c_str(), &reason))
+        return EndWithFailure("cannot write " + reason);
+    if (measure && !WriteMeasureReport(*options.measure, &reason))
+        return EndWithFailure("cannot write " + reason);
     return EndProgram(0);
 }

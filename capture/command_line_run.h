@@ -7,9 +7,9 @@
 
 #include "capture/command_line.h"
 
-// Prints "quorvane: <line>" to standard error and, unless a screenshot was
-// asked for, shows it in a message box too.
-void ReportCommandLineError(const std::string& line, bool showBox);
+// Prints "quorvane: <line>" to standard error and, unless this is a batch
+// run, shows it in a message box too.
+void ReportCommandLineError(const std::string& line);
 
 // Checks the options against the driver and sets the panel's controls in
 // this order: scene, distance, angle, faces, repeats, rotations, filters,

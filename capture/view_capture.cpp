@@ -7,12 +7,12 @@
 #include <cstdio>
 #include <vector>
 
+#include "app/frame.h"
 #include "app/render_window.h"
+#include "app/user_report.h"
 #include "app/viewer_state.h"
 #include "capture/command_line.h"
 #include "capture/file_output.h"
-#include "measure/error_view.h"
-#include "render/scene_renderer.h"
 #include "ui/resource.h"
 #include "ui/settings_values.h"
 
@@ -53,11 +53,7 @@ std::string FilterText(GLenum filter)
 std::vector<unsigned char> ReadFrame()
 {
     std::vector<unsigned char> rgb(static_cast<size_t>(frameWidth) * frameHeight * 3);
-    // What the window shows: the picture, or the error map while that is on.
-    if (viewer.errorView)
-        DrawErrorView();
-    else
-        DrawScene();
+    DrawShownFrame();
     // Tight rows; the pixel-store state and the read buffer go back afterwards.
     glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
@@ -85,10 +81,10 @@ ViewRecord CurrentViewRecord()
     record.renderer = GlText(GL_RENDERER);
     record.version = GlText(GL_VERSION);
     ViewSettings& s = record.settings;
-    s.scenePlane = viewer.scenePlane;
-    s.distance = TenthsForPosition(static_cast<int>(viewer.planeDistance));
-    s.angle = viewer.planeAngle;
-    s.faces = viewer.tunnelFaces;
+    s.scenePlane = viewer.scene.plane;
+    s.distance = TenthsForPosition(static_cast<int>(viewer.scene.planeDistance));
+    s.angle = viewer.scene.planeAngle;
+    s.faces = viewer.scene.tunnelFaces;
     s.minFilter = FilterText(viewer.minFilter);
     s.magFilter = FilterText(viewer.magFilter);
     s.anisotropy = viewer.maxAnisotropy;
@@ -102,11 +98,11 @@ ViewRecord CurrentViewRecord()
         s.bmp = AnsiToUtf8(path);
     }
     s.mipmaps = viewer.mipmapMode;
-    s.repeatU = viewer.texScaleU;
-    s.repeatV = viewer.texScaleV;
+    s.repeatU = viewer.scene.texScaleU;
+    s.repeatV = viewer.scene.texScaleV;
     s.stage = viewer.textureStage;
-    s.sceneRotation = viewer.sceneRotation;
-    s.textureRotation = viewer.textureRotation;
+    s.sceneRotation = viewer.scene.sceneRotation;
+    s.textureRotation = viewer.scene.textureRotation;
     return record;
 }
 
@@ -158,9 +154,13 @@ void SaveViewWithDialog(HWND owner)
     dialog.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_HIDEREADONLY;
     if (!GetSaveFileNameA(&dialog))
         return;
-    std::string reason;
-    if (!CaptureView(path, &reason)) {
-        const std::string text = "The view could not be saved.\n" + reason;
-        MessageBoxA(owner, text.c_str(), "Error", MB_OK | MB_ICONERROR);
+    UserReport report;
+    if (!CaptureView(path, &report.text)) {
+        report.text = "The view could not be saved.\n" + report.text;
+        report.owner = owner;
+        report.caption = "Error";
+        report.style = MB_OK | MB_ICONERROR;
+        report.line = UserReport::NoLine;
+        TellUser(report);
     }
 }

@@ -25,6 +25,7 @@ set(PORTABLE_SOURCES
 set(PLATFORM_SOURCES
     app/viewer_state.cpp
     app/render_window.cpp
+    app/frame.cpp
     app/window_dpi.cpp
     textures/checker_texture.cpp
     textures/dib_reader.cpp
@@ -32,7 +33,8 @@ set(PLATFORM_SOURCES
     render/scene_renderer.cpp
     ui/settings_panel.cpp
     capture/file_output.cpp
-    capture/standard_streams.cpp
+    app/standard_streams.cpp
+    app/user_report.cpp
     capture/view_capture.cpp
     capture/command_line_run.cpp
     measure/lod_probe.cpp

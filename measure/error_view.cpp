@@ -10,7 +10,6 @@
 #include "measure/lod_figures.h"
 #include "measure/lod_probe.h"
 #include "render/gl_constants.h"
-#include "render/scene_renderer.h"
 
 namespace {
 
@@ -90,27 +89,6 @@ void DrawPicture(const std::vector<uint8_t>& rgb)
 
 }  // namespace
 
-bool IsErrorViewKey(const MSG& msg)
-{
-    if (msg.message != WM_KEYDOWN || msg.wParam != 'M' || GetKeyState(VK_CONTROL) < 0 ||
-        GetKeyState(VK_MENU) < 0)
-        return false;
-    return msg.hwnd != nullptr &&
-           (msg.hwnd == viewer.mainWindow || msg.hwnd == viewer.settingsDialog ||
-            (viewer.settingsDialog != nullptr && IsChild(viewer.settingsDialog, msg.hwnd)));
-}
-
-void ToggleErrorView()
-{
-    // Before the panel has laid out the units there is no test texture to measure.
-    if (viewer.textureUnitCount == 0)
-        return;
-    viewer.errorView = !viewer.errorView;
-    if (!viewer.errorView)
-        ReleaseErrorView();
-    RenderScene();
-}
-
 void ReleaseErrorView()
 {
     if (viewProbe != 0)
@@ -122,13 +100,7 @@ void ReleaseErrorView()
     viewProbeShape = TextureShape{};
 }
 
-void RenderErrorView()
-{
-    DrawErrorView();
-    SwapBuffers(viewer.deviceContext);
-}
-
-void DrawErrorView()
+void DrawErrorView(const Scene& scene)
 {
     const TextureShape shape = BoundTextureShape();
     if (viewProbe == 0 || shape.width != viewProbeShape.width ||
@@ -140,9 +112,9 @@ void DrawErrorView()
     const LodRule rule = CurrentLodRule(shape);
     const MipSelection selection = CurrentMipSelection();
     // The ideal is worked out while the driver draws the probe.
-    const ProbePass pass = BeginProbe(viewProbe);
+    const ProbePass pass = BeginProbe(viewProbe, scene);
     IdealLodMap ideal;
-    ComputeIdealLodMap(BuildSceneModel(CurrentSceneView(shape)), rule, false, ideal);
+    ComputeIdealLodMap(BuildSceneModel(ViewOf(scene, shape)), rule, false, ideal);
     std::vector<uint8_t> rgba;
     EndProbe(pass, rgba);
 

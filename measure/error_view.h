@@ -1,22 +1,11 @@
-// The live error view: the render window shows, in place of the picture, the
-// map of the measured level of detail against the OpenGL rule for the
-// current view, redrawn on every change while it is on.
+// The error view: in place of the picture, the map of the measured level of
+// detail against the OpenGL rule for a scene, on the bound test texture.
 #pragma once
 
-#include <windows.h>
+#include "render/scene.h"
 
-// M, without Ctrl or Alt, in the render window or the panel.
-bool IsErrorViewKey(const MSG& msg);
-
-// Switches between the picture and the error map, and redraws.
-void ToggleErrorView();
-
-// Deletes the view's textures (the view stays as it is).
+// Deletes the view's textures.
 void ReleaseErrorView();
 
-// Draws and shows the error map of the current view (RenderScene's path
-// while the view is on).
-void RenderErrorView();
-
-// Draws the error map into the back buffer without showing it.
-void DrawErrorView();
+// Draws the error map of `scene` into the back buffer without showing it.
+void DrawErrorView(const Scene& scene);

@@ -61,7 +61,7 @@ void DeleteProbeTexture(GLuint probe)
     glDeleteTextures(1, &probe);
 }
 
-ProbePass BeginProbe(GLuint probe)
+ProbePass BeginProbe(GLuint probe, const Scene& scene)
 {
     // What this changes, to be put back.
     ProbePass pass;
@@ -87,7 +87,7 @@ ProbePass BeginProbe(GLuint probe)
     // Uncovered pixels read as 0; no dither may touch the level colours.
     glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
     glDisable(GL_DITHER);
-    DrawScene();
+    DrawScene(scene);
     return pass;
 }
 
@@ -106,22 +106,15 @@ void EndProbe(const ProbePass& pass, std::vector<uint8_t>& rgba)
     glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(pass.testTexture));
 }
 
-void ProbeView(GLuint probe, std::vector<uint8_t>& rgba)
+void ProbeView(GLuint probe, const Scene& scene, std::vector<uint8_t>& rgba)
 {
-    EndProbe(BeginProbe(probe), rgba);
+    EndProbe(BeginProbe(probe, scene), rgba);
 }
 
-SceneView CurrentSceneView(const TextureShape& shape)
+SceneView ViewOf(const Scene& scene, const TextureShape& shape)
 {
     SceneView view;
-    view.plane = viewer.scenePlane;
-    view.planeDistance = viewer.planeDistance;
-    view.planeAngle = viewer.planeAngle;
-    view.tunnelFaces = viewer.tunnelFaces;
-    view.sceneRotation = viewer.sceneRotation;
-    view.textureRotation = viewer.textureRotation;
-    view.texScaleU = viewer.texScaleU;
-    view.texScaleV = viewer.texScaleV;
+    view.scene = scene;
     view.textureWidth = shape.width;
     view.textureHeight = shape.height;
     return view;
@@ -138,11 +131,10 @@ LodRule CurrentLodRule(const TextureShape& shape)
         rule.maxAnisotropy = anisotropy;
     }
     if (viewer.lodBiasSupported) {
-        GLfloat bias = 0.0f, limit = 0.0f;
+        GLfloat bias = 0.0f;
         glGetTexEnvfv(GL_TEXTURE_FILTER_CONTROL_EXT, GL_TEXTURE_LOD_BIAS_EXT, &bias);
-        glGetFloatv(GL_MAX_TEXTURE_LOD_BIAS_EXT, &limit);
         rule.bias = bias;
-        rule.biasLimit = limit;
+        rule.biasLimit = static_cast<float>(viewer.lodBiasLimit);
     }
     return rule;
 }

@@ -27,11 +27,11 @@ TextureShape BoundTextureShape();
 GLuint CreateProbeTexture(const TextureShape& shape);
 void DeleteProbeTexture(GLuint probe);
 
-// Draws the view with `probe` on the active unit in place of the bound test
+// Draws `scene` with `probe` on the active unit in place of the bound test
 // texture, with the test texture's filters and anisotropy, and reads the back
 // buffer before any swap: viewWidth x viewHeight RGBA pixels, rows bottom
 // first. Every state it changes is restored; nothing is shown.
-void ProbeView(GLuint probe, std::vector<uint8_t>& rgba);
+void ProbeView(GLuint probe, const Scene& scene, std::vector<uint8_t>& rgba);
 
 // The same in two halves, so that the CPU can work while the driver draws:
 // BeginProbe draws and flushes, EndProbe reads and restores. No OpenGL call
@@ -43,10 +43,11 @@ struct ProbePass {
     GLint packAlignment = 4;
     GLint readBuffer = GL_BACK;
 };
-ProbePass BeginProbe(GLuint probe);
+ProbePass BeginProbe(GLuint probe, const Scene& scene);
 void EndProbe(const ProbePass& pass, std::vector<uint8_t>& rgba);
 
-// The view and the level rule as the viewer and the driver have them now.
-SceneView CurrentSceneView(const TextureShape& shape);
+// A scene on a texture of that shape.
+SceneView ViewOf(const Scene& scene, const TextureShape& shape);
+// The level rule as the driver has it now for the bound texture and active unit.
 LodRule CurrentLodRule(const TextureShape& shape);
 MipSelection CurrentMipSelection();

@@ -15,9 +15,8 @@
 
 namespace {
 
-// What the battery changes besides the viewer's settings.
+// The OpenGL state the battery changes; the viewer's settings it never writes.
 struct SavedState {
-    ViewerState viewer;
     GLint minFilter = GL_LINEAR_MIPMAP_LINEAR;
     GLint magFilter = GL_LINEAR;
     GLfloat anisotropy = 1.0f;
@@ -33,7 +32,6 @@ void SetUnitBias(int unit, float bias)
 SavedState SaveState()
 {
     SavedState saved;
-    saved.viewer = viewer;
     if (viewer.lodBiasSupported) {
         saved.unitBias.resize(static_cast<size_t>(viewer.textureUnitCount));
         for (int i = 0; i < viewer.textureUnitCount; ++i) {
@@ -60,7 +58,6 @@ void RestoreState(const SavedState& saved)
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, saved.magFilter);
     if (viewer.anisoSupported)
         glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MAX_ANISOTROPY_EXT, saved.anisotropy);
-    viewer = saved.viewer;
     for (size_t i = 0; i < saved.unitBias.size(); ++i)
         SetUnitBias(static_cast<int>(i), saved.unitBias[i]);
     // Binds every unit again and leaves the stage unit active with its texture.
@@ -74,22 +71,20 @@ void SetAnisotropy(float anisotropy)
 }
 
 // The default tunnel on the checkerboard, trilinear, isotropic, no bias, on unit 0.
-void SetDefaultTunnel()
+Scene SetDefaultTunnel()
 {
-    viewer.useBitmap = false;
-    viewer.scenePlane = false;
-    viewer.tunnelFaces = batteryTunnelFaces;
-    viewer.texScaleU = batteryTunnelRepeatU;
-    viewer.texScaleV = batteryTunnelRepeatV;
-    viewer.sceneRotation = 0.0;
-    viewer.textureRotation = 0.0;
-    viewer.textureStage = 0;
-    BindTextureStages();
+    Scene tunnel;
+    tunnel.plane = false;
+    tunnel.tunnelFaces = batteryTunnelFaces;
+    tunnel.texScaleU = batteryTunnelRepeatU;
+    tunnel.texScaleV = batteryTunnelRepeatV;
+    BindTextureStages(0, viewer.textureNames[checkerTexture]);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     SetAnisotropy(1.0f);
     if (viewer.lodBiasSupported)
         SetUnitBias(0, 0.0f);
+    return tunnel;
 }
 
 struct Probe {
@@ -98,26 +93,26 @@ struct Probe {
     std::vector<uint8_t> rgba;
 };
 
-void Measure(Probe& probe, MeasuredLodMap& measured)
+void Measure(Probe& probe, const Scene& scene, MeasuredLodMap& measured)
 {
-    ProbeView(probe.texture, probe.rgba);
+    ProbeView(probe.texture, scene, probe.rgba);
     DecodeProbeFrame(probe.rgba.data(), probe.shape.levels, measured);
 }
 
 // Both maps of the current view; the ideal is worked out while the driver draws.
-void MeasureWithIdeal(Probe& probe, bool withInvariant, MeasuredLodMap& measured,
-                      IdealLodMap& ideal)
+void MeasureWithIdeal(Probe& probe, const Scene& scene, bool withInvariant,
+                      MeasuredLodMap& measured, IdealLodMap& ideal)
 {
     const LodRule rule = CurrentLodRule(probe.shape);
-    const ProbePass pass = BeginProbe(probe.texture);
-    ComputeIdealLodMap(BuildSceneModel(CurrentSceneView(probe.shape)), rule, withInvariant, ideal);
+    const ProbePass pass = BeginProbe(probe.texture, scene);
+    ComputeIdealLodMap(BuildSceneModel(ViewOf(scene, probe.shape)), rule, withInvariant, ideal);
     EndProbe(pass, probe.rgba);
     DecodeProbeFrame(probe.rgba.data(), probe.shape.levels, measured);
 }
 
-void MeasureTunnel(Probe& probe, MeasureResults& results)
+void MeasureTunnel(Probe& probe, const Scene& tunnel, MeasureResults& results)
 {
-    MeasureWithIdeal(probe, true, results.tunnelMeasured, results.tunnelIdeal);
+    MeasureWithIdeal(probe, tunnel, true, results.tunnelMeasured, results.tunnelIdeal);
     const IdealLodMap& ideal = results.tunnelIdeal;
     results.lod = CompareLod(results.tunnelMeasured, ideal.openGl, ideal.openGlClass);
     results.lodInvariant = CompareLod(results.tunnelMeasured, ideal.invariant, ideal.invariantClass);
@@ -126,25 +121,25 @@ void MeasureTunnel(Probe& probe, MeasureResults& results)
 }
 
 // Every unit in turn carries the texture: the same frame from each.
-void MeasureStages(Probe& probe, MeasureResults& results)
+void MeasureStages(Probe& probe, const Scene& tunnel, MeasureResults& results)
 {
+    const GLuint checker = viewer.textureNames[checkerTexture];
     results.stageCount = viewer.textureUnitCount;
     results.stagesIdentical = true;
-    ProbeView(probe.texture, probe.rgba);
+    ProbeView(probe.texture, tunnel, probe.rgba);
     const std::vector<uint8_t> first = probe.rgba;
     for (int stage = 1; stage < viewer.textureUnitCount; ++stage) {
-        viewer.textureStage = stage;
-        BindTextureStages();
+        BindTextureStages(stage, checker);
         if (viewer.lodBiasSupported)
             SetUnitBias(stage, 0.0f);
-        ProbeView(probe.texture, probe.rgba);
+        ProbeView(probe.texture, tunnel, probe.rgba);
         results.stagesIdentical = results.stagesIdentical && probe.rgba == first;
     }
-    viewer.textureStage = 0;
-    BindTextureStages();
+    BindTextureStages(0, checker);
 }
 
-void MeasureBias(Probe& probe, MeasureResults& results)
+// On unit 0, where the battery keeps the checkerboard.
+void MeasureBias(Probe& probe, const Scene& tunnel, MeasureResults& results)
 {
     results.biasAvailable = viewer.lodBiasSupported;
     if (!results.biasAvailable)
@@ -156,30 +151,29 @@ void MeasureBias(Probe& probe, MeasureResults& results)
     const int steps = static_cast<int>(2.0 * biasRange / biasStep + 0.5);
     for (int i = 0; i <= steps; ++i) {
         const double bias = -biasRange + i * biasStep;
-        SetUnitBias(viewer.textureStage, static_cast<float>(bias));
+        SetUnitBias(0, static_cast<float>(bias));
         LodRule rule = CurrentLodRule(probe.shape);
-        Measure(probe, shifted);
+        Measure(probe, tunnel, shifted);
         const double applied = EffectiveBias(rule);
         const double shift =
             MeanMeasuredShift(results.tunnelMeasured, shifted, baseIdeal, applied, lastLevel);
         results.bias.push_back({bias, shift});
         results.biasMaxError = std::max(results.biasMaxError, std::fabs(shift - bias));
     }
-    SetUnitBias(viewer.textureStage, 0.0f);
+    SetUnitBias(0, 0.0f);
 }
 
-void MeasureAniso(Probe& probe, MeasureResults& results)
+void MeasureAniso(Probe& probe, const Scene& tunnel, MeasureResults& results)
 {
     results.anisoAvailable = viewer.anisoSupported;
     if (!results.anisoAvailable)
         return;
-    GLfloat maxAnisotropy = 1.0f;
-    glGetFloatv(GL_MAX_TEXTURE_MAX_ANISOTROPY_EXT, &maxAnisotropy);
+    const GLfloat maxAnisotropy = static_cast<GLfloat>(viewer.anisotropyLimit);
     results.maxAnisotropy = maxAnisotropy;
     SetAnisotropy(maxAnisotropy);
     MeasuredLodMap measured;
     IdealLodMap ideal;
-    MeasureWithIdeal(probe, false, measured, ideal);
+    MeasureWithIdeal(probe, tunnel, false, measured, ideal);
     results.aniso = CompareLod(measured, ideal.openGl, ideal.openGlClass);
     results.anisoBlendedShare = BlendedShare(measured, ideal.openGlClass);
     results.anisoBlendsLevels = results.anisoBlendedShare > blendsLevelsShare;
@@ -187,24 +181,25 @@ void MeasureAniso(Probe& probe, MeasureResults& results)
 }
 
 // The plane facing the eye, its texture turned step by step.
-void MeasureAngle(Probe& probe, MeasureResults& results)
+void MeasureAngle(Probe& probe, const Scene& tunnel, MeasureResults& results)
 {
-    viewer.scenePlane = true;
-    viewer.planeDistance = anglePlaneDistance;
-    viewer.planeAngle = 0.0;
-    viewer.texScaleU = anglePlaneRepeat;
-    viewer.texScaleV = anglePlaneRepeat;
+    Scene plane = tunnel;
+    plane.plane = true;
+    plane.planeDistance = anglePlaneDistance;
+    plane.planeAngle = 0.0;
+    plane.texScaleU = anglePlaneRepeat;
+    plane.texScaleV = anglePlaneRepeat;
     MeasuredLodMap measured;
     IdealLodMap ideal;
     std::vector<double> errors;
     const int steps = static_cast<int>(90.0 / angleStep + 0.5);
     for (int i = 0; i <= steps; ++i) {
-        viewer.textureRotation = i * angleStep;
-        MeasureWithIdeal(probe, false, measured, ideal);
+        plane.textureRotation = i * angleStep;
+        MeasureWithIdeal(probe, plane, false, measured, ideal);
         if (i == 0)
             results.angleIdealLod = ideal.openGl[static_cast<size_t>(viewHeight / 2) * viewWidth + viewWidth / 2];
         const LodErrorStats stats = CompareLod(measured, ideal.openGl, ideal.openGlClass);
-        results.angle.push_back({viewer.textureRotation, stats.meanSigned});
+        results.angle.push_back({plane.textureRotation, stats.meanSigned});
         errors.push_back(stats.meanSigned);
     }
     results.angleSpread = Spread(errors);
@@ -225,18 +220,18 @@ void RunMeasureBattery(MeasureResults& results)
     const double start = Now();
     results = MeasureResults{};
     const SavedState saved = SaveState();
-    SetDefaultTunnel();
+    const Scene tunnel = SetDefaultTunnel();
 
     Probe probe;
     probe.shape = BoundTextureShape();
     probe.texture = CreateProbeTexture(probe.shape);
     results.lastLevel = probe.shape.levels - 1;
 
-    MeasureTunnel(probe, results);
-    MeasureStages(probe, results);
-    MeasureBias(probe, results);
-    MeasureAniso(probe, results);
-    MeasureAngle(probe, results);
+    MeasureTunnel(probe, tunnel, results);
+    MeasureStages(probe, tunnel, results);
+    MeasureBias(probe, tunnel, results);
+    MeasureAniso(probe, tunnel, results);
+    MeasureAngle(probe, tunnel, results);
 
     DeleteProbeTexture(probe.texture);
     RestoreState(saved);

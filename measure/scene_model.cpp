@@ -4,11 +4,7 @@
 
 namespace {
 
-// The renderer's constants: pi as single precision widened, and its shapes.
-const double singlePi = 3.1415927410125732;
 const double doublePi = 3.14159265358979323846;
-const double planeHalfSide = 25.0;
-const double tunnelLength = 21.0;
 // Pixel centres on a shared edge belong to either face.
 const double edgeSlack = 1e-9;
 
@@ -138,34 +134,34 @@ int TunnelFaceByAngle(const SceneModel& model, double x, double y)
 SceneModel BuildSceneModel(const SceneView& view)
 {
     SceneModel model;
-    model.plane = view.plane;
-    model.sceneRotation = Radians(view.sceneRotation);
+    model.plane = view.scene.plane;
+    model.sceneRotation = Radians(view.scene.sceneRotation);
     const RayForm ray = ViewRays();
 
     // Texels per unit of s and t: the texture matrix's rotation, then the
     // base level's size. The tunnel's shift only moves the coordinates.
-    const double rc = std::cos(Radians(view.textureRotation));
-    const double rs = std::sin(Radians(view.textureRotation));
+    const double rc = std::cos(Radians(view.scene.textureRotation));
+    const double rs = std::sin(Radians(view.scene.textureRotation));
     const double texel[2][2] = {{view.textureWidth * rc, -view.textureWidth * rs},
                                 {view.textureHeight * rs, view.textureHeight * rc}};
 
     RigidMap map;
     map.sceneCos = std::cos(model.sceneRotation);
     map.sceneSin = std::sin(model.sceneRotation);
-    if (view.plane) {
-        map.shiftZ = view.planeDistance * -0.1;
-        map.tiltCos = std::cos(Radians(view.planeAngle));
-        map.tiltSin = std::sin(Radians(view.planeAngle));
+    if (view.scene.plane) {
+        map.shiftZ = view.scene.planeDistance * -0.1;
+        map.tiltCos = std::cos(Radians(view.scene.planeAngle));
+        map.tiltSin = std::sin(Radians(view.scene.planeAngle));
         const Vec3 corner = map.Point({-planeHalfSide, -planeHalfSide, 0.0});
         const Vec3 edgeA = map.Direction({2.0 * planeHalfSide, 0.0, 0.0});
         const Vec3 edgeB = map.Direction({0.0, 2.0 * planeHalfSide, 0.0});
-        const double stA[2] = {2.0 * view.texScaleU, 0.0};
-        const double stB[2] = {0.0, 2.0 * view.texScaleV};
+        const double stA[2] = {2.0 * view.scene.texScaleU, 0.0};
+        const double stB[2] = {0.0, 2.0 * view.scene.texScaleV};
         model.faces.push_back(MakeFace(corner, edgeA, edgeB, stA, stB, texel, ray));
         return model;
     }
 
-    const int faces = view.tunnelFaces;
+    const int faces = view.scene.tunnelFaces;
     if (faces <= 0)
         return model;
     // The same running sum of d as the renderer's strip.
@@ -179,8 +175,8 @@ SceneModel BuildSceneModel(const SceneView& view)
         const Vec3 corner = map.Point(previous);
         const Vec3 edgeA = map.Direction(Sub(ring, previous));
         const Vec3 edgeB = {0.0, 0.0, -tunnelLength};
-        const double stA[2] = {0.0, view.texScaleV * (d - previousD)};
-        const double stB[2] = {-2.0 * view.texScaleU, 0.0};
+        const double stA[2] = {0.0, view.scene.texScaleV * (d - previousD)};
+        const double stB[2] = {-2.0 * view.scene.texScaleU, 0.0};
         model.faces.push_back(MakeFace(corner, edgeA, edgeB, stA, stB, texel, ray));
         previous = ring;
         previousD = d;

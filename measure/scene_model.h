@@ -5,27 +5,14 @@
 
 #include <vector>
 
-// What the renderer's frame depends on, in the viewer's own units.
+#include "render/scene.h"
+
+// A scene with the test texture's base size, in texels.
 struct SceneView {
-    bool plane = false;
-    double planeDistance = 20.0;  // tenths of a world unit
-    double planeAngle = 0.0;      // degrees
-    int tunnelFaces = 200;
-    double sceneRotation = 0.0;    // degrees
-    double textureRotation = 0.0;  // degrees
-    double texScaleU = 10.5;
-    double texScaleV = 1.0;
-    int textureWidth = 512;  // texels of the base level
+    Scene scene;
+    int textureWidth = 512;
     int textureHeight = 512;
 };
-
-// The renderer's fixed projection and viewport.
-const int viewWidth = 800;
-const int viewHeight = 600;
-const double viewFieldOfView = 80.0;
-const double viewAspect = 1.3333330154418945;
-const double viewNear = 0.5;
-const double viewFar = 60.0;
 
 // A linear form p x + q y + r in window coordinates.
 struct WindowForm {

@@ -7,31 +7,26 @@
 
 #include <GL/glu.h>
 
-#include "measure/error_view.h"
 #include "render/gl_constants.h"
 #include "textures/checker_texture.h"
 
 namespace {
 
-// pi rounded to single precision, widened to double.
-const double singlePi = 3.1415927410125732;
-const double tunnelLength = 21.0;
-const double planeHalfSide = 25.0;
 const double tunnelTextureShift = -9.25;
 
-// The same texture coordinate on every counted unit.
+// The same texture coordinate on every unit laid out.
 void TexCoordAllUnits(double s, double t)
 {
-    for (int i = 0; i < viewer.textureUnitCount; ++i)
+    for (int i = 0; i < viewer.laidOutUnits; ++i)
         viewer.pfnMultiTexCoord2d(GL_TEXTURE0 + i, s, t);
 }
 
-void DrawPlane()
+void DrawPlane(const Scene& scene)
 {
-    const double u = viewer.texScaleU;
-    const double v = viewer.texScaleV;
-    glTranslated(0.0, 0.0, viewer.planeDistance * -0.1);
-    glRotated(viewer.planeAngle, -1.0, 0.0, 0.0);
+    const double u = scene.texScaleU;
+    const double v = scene.texScaleV;
+    glTranslated(0.0, 0.0, scene.planeDistance * -0.1);
+    glRotated(scene.planeAngle, -1.0, 0.0, 0.0);
     glBegin(GL_QUADS);
     TexCoordAllUnits(u, v);
     glVertex3d(planeHalfSide, planeHalfSide, 0.0);
@@ -43,10 +38,10 @@ void DrawPlane()
     glVertex3d(-planeHalfSide, planeHalfSide, 0.0);
 }
 
-void DrawTunnel()
+void DrawTunnel(const Scene& scene)
 {
     glBegin(GL_QUAD_STRIP);
-    const int faces = viewer.tunnelFaces;
+    const int faces = scene.tunnelFaces;
     // With no faces only the first pair is drawn, so the step is never used.
     const double step = faces > 0 ? 2.0 / static_cast<double>(faces) : 0.0;
     double d = 0.0;
@@ -54,9 +49,9 @@ void DrawTunnel()
         const double angle = d * singlePi;
         const double x = std::sin(angle);
         const double y = std::cos(angle);
-        TexCoordAllUnits(viewer.texScaleU, viewer.texScaleV * d);
+        TexCoordAllUnits(scene.texScaleU, scene.texScaleV * d);
         glVertex3d(x, y, 0.0);
-        TexCoordAllUnits(-viewer.texScaleU, viewer.texScaleV * d);
+        TexCoordAllUnits(-scene.texScaleU, scene.texScaleV * d);
         glVertex3d(x, y, -tunnelLength);
         d += step;
     }
@@ -70,8 +65,8 @@ bool InitRenderer()
     glFrontFace(GL_CCW);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    gluPerspective(80.0, 1.3333330154418945, 0.5, 60.0);
-    glViewport(0, 0, 800, 600);
+    gluPerspective(viewFieldOfView, viewAspect, viewNear, viewFar);
+    glViewport(0, 0, viewWidth, viewHeight);
     glGenTextures(3, viewer.textureNames);
 
     const uint32_t opaqueWhite = 0xFFFFFFFFu;
@@ -89,7 +84,7 @@ bool InitRenderer()
     return true;
 }
 
-void BindTextureStages()
+void BindTextureStages(int stage, GLuint testTexture)
 {
     for (int i = 0; i < viewer.textureUnitCount; ++i) {
         viewer.pfnActiveTexture(GL_TEXTURE0 + i);
@@ -97,39 +92,35 @@ void BindTextureStages()
         glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, i == 0 ? GL_REPLACE : GL_MODULATE);
         glBindTexture(GL_TEXTURE_2D, viewer.textureNames[whiteTexture]);
     }
-    viewer.pfnActiveTexture(GL_TEXTURE0 + viewer.textureStage);
-    glBindTexture(GL_TEXTURE_2D,
-                  viewer.textureNames[viewer.useBitmap ? bitmapTexture : checkerTexture]);
+    viewer.laidOutUnits = viewer.textureUnitCount;
+    viewer.pfnActiveTexture(GL_TEXTURE0 + stage);
+    glBindTexture(GL_TEXTURE_2D, testTexture);
 }
 
-void DrawScene()
+void BindTextureStages()
+{
+    BindTextureStages(viewer.textureStage,
+                      viewer.textureNames[viewer.useBitmap ? bitmapTexture : checkerTexture]);
+}
+
+void DrawScene(const Scene& scene)
 {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 
     // Acts on the active unit only, which carries the test texture.
     glMatrixMode(GL_TEXTURE);
     glLoadIdentity();
-    glRotated(viewer.textureRotation, 0.0, 0.0, 1.0);
-    if (!viewer.scenePlane)
+    glRotated(scene.textureRotation, 0.0, 0.0, 1.0);
+    if (!scene.plane)
         glTranslated(tunnelTextureShift, 0.0, 0.0);
 
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
-    glRotated(viewer.sceneRotation, 0.0, 0.0, 1.0);
-    if (viewer.scenePlane)
-        DrawPlane();
+    glRotated(scene.sceneRotation, 0.0, 0.0, 1.0);
+    if (scene.plane)
+        DrawPlane(scene);
     else
-        DrawTunnel();
+        DrawTunnel(scene);
     glEnd();
     glFlush();
-}
-
-void RenderScene()
-{
-    if (viewer.errorView) {
-        RenderErrorView();
-        return;
-    }
-    DrawScene();
-    SwapBuffers(viewer.deviceContext);
 }

@@ -1,10 +1,17 @@
-// Fixed OpenGL state, the texture units and the drawing of one frame.
+// Fixed OpenGL state, the texture units and the drawing of one scene into the
+// back buffer. Knows nothing of what the window shows or why it draws.
 #pragma once
 
+#include <windows.h>
+#include <GL/gl.h>
+
+#include "render/scene.h"
+
 bool InitRenderer();
+// The test texture on unit `stage`, the white texture on every other unit;
+// leaves `stage` active.
+void BindTextureStages(int stage, GLuint testTexture);
+// The same for the viewer's stage and test texture.
 void BindTextureStages();
-// Draws the current view into the back buffer without showing it.
-void DrawScene();
-// Draws and shows a frame: the view, or its level-of-detail error map while
-// that is switched on.
-void RenderScene();
+// Draws `scene` with the bound textures into the back buffer, without showing it.
+void DrawScene(const Scene& scene);

@@ -29,7 +29,7 @@ bool FitsDriver(const RgbImage& picture)
     char text[160];
     FormatTooLargeMessage(text, sizeof(text), picture.width, picture.height,
                           viewer.maxTextureSize);
-    ReportImageError(text);
+    RecordImageError(text);
     return false;
 }
 

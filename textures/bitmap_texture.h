@@ -3,6 +3,6 @@
 
 // Replaces bitmapTexture with the picture at `path` and all its mip levels,
 // leaving it bound to the active unit. False, with nothing changed, when the
-// file cannot be read or its power-of-two sides pass viewer.maxTextureSize
-// (the latter said in a message box, or on stderr without image error boxes).
+// file cannot be read or its power-of-two sides pass viewer.maxTextureSize;
+// the reason is then LastDibError's, for the caller to tell.
 bool LoadBitmapTexture(const char* path);

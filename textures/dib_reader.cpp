@@ -5,7 +5,6 @@
 #include <cstddef>
 #include <cstdlib>
 
-#include "app/viewer_state.h"
 #include "textures/dib_header.h"
 
 namespace {
@@ -36,7 +35,7 @@ void ReportOpenFailure(const void* path, bool wide)
         wsprintfA(text, "Failed to open DIB file %ws.\n", static_cast<const wchar_t*>(path));
     else
         wsprintfA(text, "Failed to open DIB file %s.\n", static_cast<const char*>(path));
-    ReportImageError(text);
+    RecordImageError(text);
 }
 
 // Section rows come in memory order; a top-down section holds the top row
@@ -68,16 +67,16 @@ void ConvertMappedDib(const unsigned char* file, size_t length, DibConversionPar
 {
     const DibLayout layout = ParseDibFile(file, length);
     if (layout.verdict == DibUnknownFormat) {
-        ReportImageError("Unknown DIB file format.");
+        RecordImageError("Unknown DIB file format.");
         return;
     }
     if (layout.verdict != DibUsable) {
-        ReportImageError("Image file conversion error.");
+        RecordImageError("Image file conversion error.");
         return;
     }
     parts.converted = LocalAlloc(LMEM_FIXED, layout.convertedSize);
     if (parts.converted == nullptr) {
-        ReportImageError("Out of memory.");
+        RecordImageError("Out of memory.");
         return;
     }
     ConvertDibHeader(file, layout, parts.converted);
@@ -103,7 +102,7 @@ void ConvertMappedDib(const unsigned char* file, size_t length, DibConversionPar
     }
     if (parts.section == nullptr || bits == nullptr ||
         SelectObject(parts.memoryDc, parts.section) == nullptr) {
-        ReportImageError("Out of memory.");
+        RecordImageError("Out of memory.");
         return;
     }
 
@@ -111,21 +110,21 @@ void ConvertMappedDib(const unsigned char* file, size_t length, DibConversionPar
     // taken as a huge unsigned one, and then nothing is converted.
     if (SetDIBits(parts.memoryDc, parts.section, 0, rows, file + layout.pixelOffset,
                   static_cast<const BITMAPINFO*>(parts.converted), DIB_RGB_COLORS) == 0) {
-        ReportImageError("Image file conversion error.");
+        RecordImageError("Image file conversion error.");
         return;
     }
     GdiFlush();
 
     parts.pixels = static_cast<unsigned char*>(std::malloc(static_cast<size_t>(rows) * static_cast<size_t>(width) * 3));
     if (parts.pixels == nullptr) {
-        ReportImageError("Out of memory.");
+        RecordImageError("Out of memory.");
         return;
     }
     CopySectionRows(static_cast<const unsigned char*>(bits), width, height, parts.pixels);
 
     parts.image = static_cast<RgbImage*>(std::malloc(sizeof(RgbImage)));
     if (parts.image == nullptr) {
-        ReportImageError("Out of memory.");
+        RecordImageError("Out of memory.");
         return;
     }
     parts.image->width = width;
@@ -161,11 +160,9 @@ const char* LastDibError()
     return lastError;
 }
 
-void ReportImageError(const char* text)
+void RecordImageError(const char* text)
 {
     lstrcpynA(lastError, text, sizeof(lastError));
-    if (viewer.reportImageErrors)
-        MessageBoxA(GetFocus(), text, "Error", MB_OK);
 }
 
 RgbImage* LoadDibImageAW(const void* path, bool wide)

@@ -15,13 +15,14 @@ struct RgbImage {
 // Reads an 8-bit path; exactly LoadDibImageAW(path, false).
 RgbImage* LoadDibImage(const char* path);
 
-// Reads a UTF-16 path when `wide` is true, else an 8-bit one. Null on failure,
-// after a message box when viewer.reportImageErrors is true.
+// Reads a UTF-16 path when `wide` is true, else an 8-bit one. Null on
+// failure, with the reason kept for LastDibError; the reader shows nothing.
 RgbImage* LoadDibImageAW(const void* path, bool wide);
 
-// The text of the last read's failure, shown or not; empty after a success.
+// The text of the last read's failure, for the caller to tell; empty after a
+// success.
 const char* LastDibError();
 
-// Tells a picture's failure as the reader does: kept for LastDibError, and in
-// a message box when viewer.reportImageErrors is true.
-void ReportImageError(const char* text);
+// Keeps a picture's failure for LastDibError, as the reader does: the texture
+// builder's refusals are told the same way.
+void RecordImageError(const char* text);

@@ -3,11 +3,14 @@
 #include <commctrl.h>
 #include <commdlg.h>
 
+#include "app/frame.h"
+#include "app/user_report.h"
 #include "app/viewer_state.h"
 #include "render/gl_constants.h"
 #include "render/scene_renderer.h"
 #include "textures/bitmap_texture.h"
 #include "textures/checker_texture.h"
+#include "textures/dib_reader.h"
 #include "ui/resource.h"
 #include "ui/settings_values.h"
 
@@ -69,20 +72,13 @@ void SelectTestTexture(bool bitmap)
 void InitialiseSettings(HWND panel)
 {
     viewer.maxAnisotropy = 1;
-    double maxAnisotropy = 1.0;
-    if (viewer.anisoSupported)
-        glGetDoublev(GL_MAX_TEXTURE_MAX_ANISOTROPY_EXT, &maxAnisotropy);
-    viewer.anisoSliderMax = AnisoSliderMaxFor(maxAnisotropy);
+    viewer.anisoSliderMax = AnisoSliderMaxFor(viewer.anisoSupported ? viewer.anisotropyLimit : 1.0);
     SetSlider(panel, IDC_ANISO_SLIDER, 0, viewer.anisoSliderMax, 0);
     if (!viewer.anisoSupported)
         DisableControl(panel, IDC_ANISO_SLIDER);
 
     viewer.lodBias = 0.0;
-    double lodBiasLimit = 0.0;
-    if (viewer.lodBiasSupported) {
-        glGetDoublev(GL_MAX_TEXTURE_LOD_BIAS_EXT, &lodBiasLimit);
-        lodBiasLimit = LodBiasLimitFor(lodBiasLimit);
-    }
+    const double lodBiasLimit = viewer.lodBiasSupported ? LodBiasLimitFor(viewer.lodBiasLimit) : 0.0;
     viewer.maxLodBias = lodBiasLimit;
     const int lodHalfRange = LodBiasSliderHalfRange(lodBiasLimit);
     SetSlider(panel, IDC_LODBIAS_SLIDER, -lodHalfRange, lodHalfRange, 0);
@@ -93,24 +89,22 @@ void InitialiseSettings(HWND panel)
     // notification brings the field to them.
     viewer.checkerShift = 0;
     SetSlider(panel, IDC_CHECKER_SLIDER, -8, 8, 8);
-    viewer.planeDistance = 0.0;
+    viewer.scene.planeDistance = 0.0;
     SetSlider(panel, IDC_DISTANCE_SLIDER, 5, 300, 20);
-    viewer.tunnelFaces = 0;
+    viewer.scene.tunnelFaces = 0;
     SetSlider(panel, IDC_FACES_SLIDER, 3, 400, 200);
 
-    viewer.planeAngle = 0.0;
+    viewer.scene.planeAngle = 0.0;
     SetScrollBar(panel, IDC_PLANE_ANGLE_SCROLL, 0, 90, 0);
-    viewer.sceneRotation = 0.0;
+    viewer.scene.sceneRotation = 0.0;
     SetScrollBar(panel, IDC_SCENE_ROTATION_SCROLL, 0, 90, 0);
-    viewer.textureRotation = 0.0;
+    viewer.scene.textureRotation = 0.0;
     SetScrollBar(panel, IDC_TEXTURE_ROTATION_SCROLL, 0, 90, 0);
-    viewer.texScaleU = 10.5;
+    viewer.scene.texScaleU = 10.5;
     SetScrollBar(panel, IDC_REPEAT_U_SCROLL, 5, 200, 105);
-    viewer.texScaleV = 1.0;
+    viewer.scene.texScaleV = 1.0;
     SetScrollBar(panel, IDC_REPEAT_V_SCROLL, 5, 200, 10);
 
-    glGetIntegerv(GL_MAX_TEXTURE_UNITS, &viewer.textureUnitCount);
-    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &viewer.maxTextureSize);
     viewer.textureStage = 0;
     BindTextureStages();
     SetSlider(panel, IDC_STAGE_SLIDER, 0, viewer.textureUnitCount - 1, 0);
@@ -128,7 +122,7 @@ void InitialiseSettings(HWND panel)
 
     viewer.useBitmap = false;
     SetCheck(panel, IDC_CHECKER_RADIO, true);
-    viewer.scenePlane = false;
+    viewer.scene.plane = false;
     SetCheck(panel, IDC_TUNNEL_RADIO, true);
     viewer.mipmapMode = Tinted;
     SetCheck(panel, IDC_MIPMAP_TINTED_RADIO, true);
@@ -177,18 +171,18 @@ void ApplySlider(HWND panel, int id)
         return;
     case IDC_DISTANCE_SLIDER: {
         const double v = p;
-        if (v == viewer.planeDistance)
+        if (v == viewer.scene.planeDistance)
             return;
-        viewer.planeDistance = v;
+        viewer.scene.planeDistance = v;
         SetDlgItemTextA(panel, IDC_DISTANCE_LABEL,
                         FormatDecimalLabel(label, sizeof(label), TenthsForPosition(p)));
         RenderScene();
         return;
     }
     case IDC_FACES_SLIDER:
-        if (p == viewer.tunnelFaces)
+        if (p == viewer.scene.tunnelFaces)
             return;
-        viewer.tunnelFaces = p;
+        viewer.scene.tunnelFaces = p;
         SetDlgItemTextA(panel, IDC_FACES_LABEL, FormatIntegerLabel(label, sizeof(label), p));
         RenderScene();
         return;
@@ -240,7 +234,8 @@ void RebuildMipmaps(HWND panel, MipmapMode mode)
     if (viewer.useBitmap) {
         char path[pathCapacity] = {};
         GetDlgItemTextA(panel, IDC_BROWSE_BUTTON, path, pathCapacity);
-        LoadBitmapTexture(path);
+        if (!LoadBitmapTexture(path))
+            TellPictureFailure();
         SelectTestTexture(true);
     } else {
         BuildCheckerTexture();
@@ -293,11 +288,11 @@ void HandleCommand(HWND panel, int id)
         RebuildMipmaps(panel, FullColored);
         break;
     case IDC_PLANE_RADIO:
-        viewer.scenePlane = true;
+        viewer.scene.plane = true;
         RenderScene();
         break;
     case IDC_TUNNEL_RADIO:
-        viewer.scenePlane = false;
+        viewer.scene.plane = false;
         RenderScene();
         break;
     default:  // IDOK and IDCANCEL among them: Enter, Escape, a close request
@@ -315,24 +310,24 @@ void HandleScroll(HWND panel, HWND scrollBar, int code, int thumbPosition)
     int labelId = 0;
     switch (id) {
     case IDC_PLANE_ANGLE_SCROLL:
-        field = &viewer.planeAngle;
+        field = &viewer.scene.planeAngle;
         labelId = IDC_PLANE_ANGLE_LABEL;
         break;
     case IDC_SCENE_ROTATION_SCROLL:
-        field = &viewer.sceneRotation;
+        field = &viewer.scene.sceneRotation;
         labelId = IDC_SCENE_ROTATION_LABEL;
         break;
     case IDC_TEXTURE_ROTATION_SCROLL:
-        field = &viewer.textureRotation;
+        field = &viewer.scene.textureRotation;
         labelId = IDC_TEXTURE_ROTATION_LABEL;
         break;
     case IDC_REPEAT_U_SCROLL:
-        field = &viewer.texScaleU;
+        field = &viewer.scene.texScaleU;
         labelId = IDC_REPEAT_U_LABEL;
         tenths = true;
         break;
     case IDC_REPEAT_V_SCROLL:
-        field = &viewer.texScaleV;
+        field = &viewer.scene.texScaleV;
         labelId = IDC_REPEAT_V_LABEL;
         tenths = true;
         break;
@@ -381,6 +376,20 @@ void ToggleRollUp(HWND panel)
 
 }  // namespace
 
+void TellPictureFailure()
+{
+    // Without a reason (no memory for the levels) nothing is said, as ever.
+    if (LastDibError()[0] == '\0')
+        return;
+    UserReport report;
+    report.text = LastDibError();
+    report.owner = GetFocus();
+    report.caption = "Error";
+    // A batch run's closing line names the file and this reason.
+    report.line = UserReport::NoLine;
+    TellUser(report);
+}
+
 bool LoadBitmapAsBrowsed(HWND panel, const char* path)
 {
     const bool loaded = LoadBitmapTexture(path);
@@ -391,6 +400,8 @@ bool LoadBitmapAsBrowsed(HWND panel, const char* path)
         SendMessageA(panel, WM_COMMAND, IDC_USE_BMP_RADIO, 0);
         // The button keeps the path for later rebuilds.
         SetDlgItemTextA(panel, IDC_BROWSE_BUTTON, path);
+    } else {
+        TellPictureFailure();
     }
     RenderScene();
     return loaded;

@@ -25,6 +25,7 @@
 #include "capture/command_line.h"
 #include "capture/view_capture.h"
 #include "common/bmp_writer.h"
+#include "app/frame.h"
 #include "render/scene_renderer.h"
 #include "textures/bitmap_levels.h"
 #include "textures/bitmap_texture.h"

@@ -16,6 +16,7 @@
 #include "measure/error_view.h"
 #include "measure/lod_probe.h"
 #include "measure/measure_battery.h"
+#include "app/frame.h"
 #include "render/scene_renderer.h"
 #include "wine/panel_defaults.h"
 
@@ -64,10 +65,10 @@ int main(int argc, char** argv)
     const TextureShape shape = BoundTextureShape();
     const GLuint probe = CreateProbeTexture(shape);
     std::vector<uint8_t> rgba;
-    Report("Probe pass, default tunnel (draw, read back)", runs, [&] { ProbeView(probe, rgba); });
+    Report("Probe pass, default tunnel (draw, read back)", runs, [&] { ProbeView(probe, viewer.scene, rgba); });
     DeleteProbeTexture(probe);
     IdealLodMap ideal;
-    const SceneModel model = BuildSceneModel(CurrentSceneView(shape));
+    const SceneModel model = BuildSceneModel(ViewOf(viewer.scene, shape));
     const LodRule rule = CurrentLodRule(shape);
     Report("Ideal LOD map, default tunnel (480k pixels)", runs,
            [&] { ComputeIdealLodMap(model, rule, false, ideal); });

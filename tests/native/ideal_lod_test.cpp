@@ -19,11 +19,11 @@ const double perPixelX = 2.0 * tan40 * 1.3333330154418945 / 800.0;
 SceneView PlaneAt(double distance, double angle, double scale)
 {
     SceneView view;
-    view.plane = true;
-    view.planeDistance = distance * 10.0;
-    view.planeAngle = angle;
-    view.texScaleU = scale;
-    view.texScaleV = scale;
+    view.scene.plane = true;
+    view.scene.planeDistance = distance * 10.0;
+    view.scene.planeAngle = angle;
+    view.scene.texScaleU = scale;
+    view.scene.texScaleV = scale;
     return view;
 }
 
@@ -53,9 +53,9 @@ TEST(IdealLod, HandDerivedFootprints)
     // sqrt(facingX^2 sin^2 30 + tiltY^2 cos^2 30), 1.18 times the other.
     const double turned = std::sqrt(facingX * facingX * 0.25 + tiltY * tiltY * 0.75);
     SceneView textureTurned = PlaneAt(20.0, 45.0, 20.0);
-    textureTurned.textureRotation = 30.0;
+    textureTurned.scene.textureRotation = 30.0;
     SceneView sceneTurned = PlaneAt(20.0, 45.0, 20.0);
-    sceneTurned.sceneRotation = 30.0;
+    sceneTurned.scene.sceneRotation = 30.0;
 
     // Four-face tunnel, U 10.5, V 1: face 0 lies in x + y = 1 and the ray
     // (0.5, 0.5, -1) meets it at (0.5, 0.5, -1). Per unit of view tangent the
@@ -65,7 +65,7 @@ TEST(IdealLod, HandDerivedFootprints)
     // each sqrt(1.0625) long, while the footprint's axes are sqrt(2) and
     // sqrt(1/8).
     SceneView tunnel;
-    tunnel.tunnelFaces = 4;
+    tunnel.scene.tunnelFaces = 4;
     const double tunnelPixel = 512.0 * perPixelY;
 
     const Expected cases[] = {
@@ -150,7 +150,7 @@ TEST(IdealLod, MapAgreesWithThePointEvaluation)
 {
     // The default tunnel, with the bias added and every wall pixel filled.
     SceneView view;
-    view.sceneRotation = 30.0;
+    view.scene.sceneRotation = 30.0;
     const SceneModel model = BuildSceneModel(view);
     LodRule rule;
     rule.bias = 0.5;

@@ -15,6 +15,7 @@
 #include "measure/lod_probe.h"
 #include "measure/measure_battery.h"
 #include "render/gl_constants.h"
+#include "app/frame.h"
 #include "render/scene_renderer.h"
 #include "textures/bitmap_texture.h"
 #include "wine/panel_defaults.h"
@@ -88,7 +89,7 @@ TEST_F(MeasureTest, ProbeReadsLevelsAndLeavesTheFrameAsItWas)
     EXPECT_EQ(10, shape.levels);
     const GLuint probe = CreateProbeTexture(shape);
     std::vector<uint8_t> rgba;
-    ProbeView(probe, rgba);
+    ProbeView(probe, viewer.scene, rgba);
     DeleteProbeTexture(probe);
     EXPECT_TRUE(state == Snapshot());
 
@@ -161,10 +162,10 @@ TEST_F(MeasureTest, ErrorViewShowsTheMapAndMBringsThePictureBack)
     EXPECT_GT(nearWhite, viewWidth * viewHeight / 4);
     EXPECT_GT(noValue, 100);
     // A change while on redraws the map of the new view.
-    viewer.sceneRotation = 45.0;
+    viewer.scene.sceneRotation = 45.0;
     RenderScene();
     EXPECT_FALSE(map == BackBuffer());
-    viewer.sceneRotation = 0.0;
+    viewer.scene.sceneRotation = 0.0;
     // A capture keeps what the window shows: the map, and the map stays.
     RenderScene();
     const std::vector<uint8_t> shown = BackBuffer();
@@ -185,10 +186,10 @@ TEST_F(MeasureTest, BatteryPutsSettingsAndStateBack)
 {
     // Away from every default the battery uses: plane, stage 2 with a bias,
     // 4x anisotropy, nearest mipmaps, turned texture.
-    viewer.scenePlane = true;
-    viewer.planeAngle = 60.0;
-    viewer.textureRotation = 30.0;
-    viewer.texScaleU = 3.0;
+    viewer.scene.plane = true;
+    viewer.scene.planeAngle = 60.0;
+    viewer.scene.textureRotation = 30.0;
+    viewer.scene.texScaleU = 3.0;
     viewer.textureStage = 2;
     BindTextureStages();
     glTexEnvf(GL_TEXTURE_FILTER_CONTROL_EXT, GL_TEXTURE_LOD_BIAS_EXT, 0.5f);
@@ -202,14 +203,14 @@ TEST_F(MeasureTest, BatteryPutsSettingsAndStateBack)
     MeasureResults results;
     RunMeasureBattery(results);
     EXPECT_TRUE(state == Snapshot());
-    const double ViewerState::*fields[] = {&ViewerState::planeDistance, &ViewerState::planeAngle,
-                                           &ViewerState::sceneRotation, &ViewerState::textureRotation,
-                                           &ViewerState::texScaleU, &ViewerState::texScaleV};
+    const double Scene::*fields[] = {&Scene::planeDistance, &Scene::planeAngle,
+                                     &Scene::sceneRotation, &Scene::textureRotation,
+                                     &Scene::texScaleU, &Scene::texScaleV};
     for (const auto field : fields)
-        EXPECT_EQ(settings.*field, viewer.*field);
-    EXPECT_EQ(settings.scenePlane, viewer.scenePlane);
+        EXPECT_EQ(settings.scene.*field, viewer.scene.*field);
+    EXPECT_EQ(settings.scene.plane, viewer.scene.plane);
     EXPECT_EQ(settings.textureStage, viewer.textureStage);
-    EXPECT_EQ(settings.tunnelFaces, viewer.tunnelFaces);
+    EXPECT_EQ(settings.scene.tunnelFaces, viewer.scene.tunnelFaces);
     GLfloat bias = 0.0f, anisotropy = 0.0f;
     glGetTexEnvfv(GL_TEXTURE_FILTER_CONTROL_EXT, GL_TEXTURE_LOD_BIAS_EXT, &bias);
     glGetTexParameterfv(GL_TEXTURE_2D, GL_TEXTURE_MAX_ANISOTROPY_EXT, &anisotropy);

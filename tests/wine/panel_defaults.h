@@ -4,6 +4,7 @@
 
 #include "app/viewer_state.h"
 #include "render/gl_constants.h"
+#include "app/frame.h"
 #include "render/scene_renderer.h"
 #include "textures/checker_texture.h"
 
@@ -15,11 +16,11 @@ inline void SetPanelDefaults()
     viewer.magFilter = GL_LINEAR;
     viewer.checkerShift = 8;
     viewer.mipmapMode = Tinted;
-    viewer.scenePlane = false;
-    viewer.planeDistance = 20.0;
-    viewer.tunnelFaces = 200;
-    viewer.texScaleU = 10.5;
-    viewer.texScaleV = 1.0;
+    viewer.scene.plane = false;
+    viewer.scene.planeDistance = 20.0;
+    viewer.scene.tunnelFaces = 200;
+    viewer.scene.texScaleU = 10.5;
+    viewer.scene.texScaleV = 1.0;
     viewer.textureStage = 0;
     BuildCheckerTexture();
     BindTextureStages();

@@ -50,8 +50,8 @@ void ClosePanel()
 int TakeFrameCount()
 {
     // Every frame of a tunnel with f faces sends (2f + 2) coordinates per unit.
-    const long perFrame = viewer.scenePlane ? 4L * viewer.textureUnitCount
-                                            : (2L * viewer.tunnelFaces + 2) * viewer.textureUnitCount;
+    const long perFrame = viewer.scene.plane ? 4L * viewer.textureUnitCount
+                                            : (2L * viewer.scene.tunnelFaces + 2) * viewer.textureUnitCount;
     const int frames = perFrame > 0 ? static_cast<int>(texCoordCalls / perFrame) : 0;
     texCoordCalls = 0;
     return frames;

@@ -219,7 +219,7 @@ TEST_F(RenderWindowTest, NoMultitextureAtAllEndsWithBothMessagesAndReleasesEvery
 TEST_F(RenderWindowTest, BatchRunTellsStartupFailureWithoutABox)
 {
     ResetViewerState();
-    viewer.reportStartupErrors = false;
+    viewer.batchRun = true;
     glEntryPointLookup = FilteringLookup;
     missingNames[0] = "glActiveTexture";
     missingNames[1] = "glActiveTextureARB";

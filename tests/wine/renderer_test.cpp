@@ -14,6 +14,7 @@
 
 #include "app/viewer_state.h"
 #include "render/gl_constants.h"
+#include "app/frame.h"
 #include "render/scene_renderer.h"
 #include "textures/checker_texels.h"
 #include "textures/checker_texture.h"
@@ -283,15 +284,15 @@ TEST_F(RendererTest, TexCoordCallsPerFrame)
 {
     CountTexCoords();
     // Before the panel counts the units no coordinate is sent, even with faces.
-    viewer.tunnelFaces = 200;
+    viewer.scene.tunnelFaces = 200;
     RenderScene();
     EXPECT_EQ(0u, texCoordCalls.size());
 
     glGetIntegerv(GL_MAX_TEXTURE_UNITS, &viewer.textureUnitCount);
     const size_t units = static_cast<size_t>(viewer.textureUnitCount);
     BindTextureStages();
-    viewer.texScaleU = 10.5;
-    viewer.texScaleV = 1.0;
+    viewer.scene.texScaleU = 10.5;
+    viewer.scene.texScaleV = 1.0;
     struct Case {
         bool plane;
         int faces;
@@ -303,8 +304,8 @@ TEST_F(RendererTest, TexCoordCallsPerFrame)
     };
     for (const Case& c : cases) {
         texCoordCalls.clear();
-        viewer.scenePlane = c.plane;
-        viewer.tunnelFaces = c.faces;
+        viewer.scene.plane = c.plane;
+        viewer.scene.tunnelFaces = c.faces;
         RenderScene();
         ASSERT_EQ(c.calls, texCoordCalls.size()) << c.plane << " " << c.faces;
         // Units ascend for every vertex.
@@ -314,7 +315,7 @@ TEST_F(RendererTest, TexCoordCallsPerFrame)
 
     // Plane corners.
     texCoordCalls.clear();
-    viewer.scenePlane = true;
+    viewer.scene.plane = true;
     RenderScene();
     const double corners[4][2] = {{10.5, 1.0}, {10.5, -1.0}, {-10.5, -1.0}, {-10.5, 1.0}};
     for (int corner = 0; corner < 4; ++corner) {
@@ -324,8 +325,8 @@ TEST_F(RendererTest, TexCoordCallsPerFrame)
 
     // Tunnel: s runs from U at the mouth to -U at the far end, t from 0 to 2V.
     texCoordCalls.clear();
-    viewer.scenePlane = false;
-    viewer.tunnelFaces = 3;
+    viewer.scene.plane = false;
+    viewer.scene.tunnelFaces = 3;
     RenderScene();
     EXPECT_EQ(10.5, texCoordCalls[0].s);
     EXPECT_EQ(0.0, texCoordCalls[0].t);
@@ -342,8 +343,8 @@ TEST_F(RendererTest, TextureMatrixRotatesAndShiftsOnlyTheStageUnit)
     glGetDoublev(GL_TEXTURE_MATRIX, unitZeroBefore);
     viewer.textureStage = 2;
     BindTextureStages();
-    viewer.textureRotation = 90.0;
-    viewer.tunnelFaces = 3;
+    viewer.scene.textureRotation = 90.0;
+    viewer.scene.tunnelFaces = 3;
     RenderScene();
     GLint mode = 0;
     glGetIntegerv(GL_MATRIX_MODE, &mode);
@@ -357,7 +358,7 @@ TEST_F(RendererTest, TextureMatrixRotatesAndShiftsOnlyTheStageUnit)
     EXPECT_NEAR(0.0, m[12], 1e-6);
     EXPECT_NEAR(-9.25, m[13], 1e-5);
 
-    viewer.scenePlane = true;
+    viewer.scene.plane = true;
     RenderScene();
     glGetDoublev(GL_TEXTURE_MATRIX, m);
     EXPECT_NEAR(0.0, m[12], 1e-9);
@@ -434,8 +435,8 @@ TEST_F(RendererTest, FullColoredNearestMipmapShowsOnlyLevelColours)
 TEST_F(RendererTest, FarPlaneLeavesGreyCornersAndTiltMovesIt)
 {
     SetPanelDefaults();
-    viewer.scenePlane = true;
-    viewer.planeDistance = 300.0;
+    viewer.scene.plane = true;
+    viewer.scene.planeDistance = 300.0;
     RenderScene();
     std::vector<Rgb> frame = ReadFrame();
     EXPECT_EQ(clearGrey, frame[0]);
@@ -447,12 +448,12 @@ TEST_F(RendererTest, FarPlaneLeavesGreyCornersAndTiltMovesIt)
     // At distance 20 the plane fills the view; tilted by 80 degrees its far
     // edge recedes and the top of the view shows the clear colour again; the
     // near edge is cut by the near plane at the bottom.
-    viewer.planeDistance = 20.0;
+    viewer.scene.planeDistance = 20.0;
     RenderScene();
     frame = ReadFrame();
     EXPECT_NE(clearGrey, frame[(frameHeight - 1) * frameWidth + 400]);
     EXPECT_NE(clearGrey, frame[400]);
-    viewer.planeAngle = 80.0;
+    viewer.scene.planeAngle = 80.0;
     RenderScene();
     frame = ReadFrame();
     KeepFrame(frame, "plane-tilted-80");
@@ -464,8 +465,8 @@ TEST_F(RendererTest, FarPlaneLeavesGreyCornersAndTiltMovesIt)
 TEST_F(RendererTest, GdiSeesTheSameFrameAsTheBackBuffer)
 {
     SetPanelDefaults();
-    viewer.scenePlane = true;
-    viewer.planeDistance = 300.0;
+    viewer.scene.plane = true;
+    viewer.scene.planeDistance = 300.0;
     RenderScene();
     const std::vector<Rgb> frame = ReadFrame();
     HDC windowDc = GetDC(viewer.mainWindow);

@@ -88,17 +88,17 @@ TEST_F(SettingsPanelTest, SettledStartUpState)
     EXPECT_FALSE(IsChecked(IDC_MIPMAP_NORMAL_RADIO));
 
     EXPECT_EQ(8, viewer.checkerShift);
-    EXPECT_EQ(20.0, viewer.planeDistance);
-    EXPECT_EQ(200, viewer.tunnelFaces);
+    EXPECT_EQ(20.0, viewer.scene.planeDistance);
+    EXPECT_EQ(200, viewer.scene.tunnelFaces);
     EXPECT_EQ(1, viewer.maxAnisotropy);
     EXPECT_EQ(0.0, viewer.lodBias);
     EXPECT_EQ(static_cast<GLenum>(GL_LINEAR_MIPMAP_LINEAR), viewer.minFilter);
     EXPECT_EQ(static_cast<GLenum>(GL_LINEAR), viewer.magFilter);
     EXPECT_EQ(Tinted, viewer.mipmapMode);
-    EXPECT_FALSE(viewer.scenePlane);
+    EXPECT_FALSE(viewer.scene.plane);
     EXPECT_FALSE(viewer.useBitmap);
-    EXPECT_EQ(10.5, viewer.texScaleU);
-    EXPECT_EQ(1.0, viewer.texScaleV);
+    EXPECT_EQ(10.5, viewer.scene.texScaleU);
+    EXPECT_EQ(1.0, viewer.scene.texScaleV);
     EXPECT_EQ(0, viewer.textureStage);
     EXPECT_EQ(8, viewer.textureUnitCount);
     // Without an extension its slider is disabled at its start label (above).
@@ -213,13 +213,13 @@ TEST_F(SettingsPanelTest, CheckerDistanceAndFacesSliders)
     EXPECT_EQ(expected, texels);
 
     MoveSlider(IDC_DISTANCE_SLIDER, 300);
-    EXPECT_EQ(300.0, viewer.planeDistance);
+    EXPECT_EQ(300.0, viewer.scene.planeDistance);
     EXPECT_EQ("30.0", ItemText(IDC_DISTANCE_LABEL));
     MoveSlider(IDC_DISTANCE_SLIDER, 5);
     EXPECT_EQ("0.5", ItemText(IDC_DISTANCE_LABEL));
 
     MoveSlider(IDC_FACES_SLIDER, 3);
-    EXPECT_EQ(3, viewer.tunnelFaces);
+    EXPECT_EQ(3, viewer.scene.tunnelFaces);
     EXPECT_EQ("3", ItemText(IDC_FACES_LABEL));
     EXPECT_EQ(1, TakeFrameCount() > 0);
 }
@@ -230,7 +230,7 @@ TEST_F(SettingsPanelTest, DraggedSliderAppliesOnItsScrollReport)
     SendMessageA(Item(IDC_FACES_SLIDER), TBM_SETPOS, FALSE, 50);
     SendMessageA(testPanel, WM_HSCROLL, MAKEWPARAM(TB_THUMBTRACK, 50),
                  reinterpret_cast<LPARAM>(Item(IDC_FACES_SLIDER)));
-    EXPECT_EQ(50, viewer.tunnelFaces);
+    EXPECT_EQ(50, viewer.scene.tunnelFaces);
     EXPECT_EQ("50", ItemText(IDC_FACES_LABEL));
 }
 
@@ -266,11 +266,11 @@ TEST_F(SettingsPanelTest, ScrollBarsFollowEveryCode)
         double field = 0.0;
         int labelId = 0;
         switch (row.id) {
-        case IDC_PLANE_ANGLE_SCROLL: field = viewer.planeAngle; labelId = IDC_PLANE_ANGLE_LABEL; break;
-        case IDC_SCENE_ROTATION_SCROLL: field = viewer.sceneRotation; labelId = IDC_SCENE_ROTATION_LABEL; break;
-        case IDC_TEXTURE_ROTATION_SCROLL: field = viewer.textureRotation; labelId = IDC_TEXTURE_ROTATION_LABEL; break;
-        case IDC_REPEAT_U_SCROLL: field = viewer.texScaleU; labelId = IDC_REPEAT_U_LABEL; break;
-        default: field = viewer.texScaleV; labelId = IDC_REPEAT_V_LABEL; break;
+        case IDC_PLANE_ANGLE_SCROLL: field = viewer.scene.planeAngle; labelId = IDC_PLANE_ANGLE_LABEL; break;
+        case IDC_SCENE_ROTATION_SCROLL: field = viewer.scene.sceneRotation; labelId = IDC_SCENE_ROTATION_LABEL; break;
+        case IDC_TEXTURE_ROTATION_SCROLL: field = viewer.scene.textureRotation; labelId = IDC_TEXTURE_ROTATION_LABEL; break;
+        case IDC_REPEAT_U_SCROLL: field = viewer.scene.texScaleU; labelId = IDC_REPEAT_U_LABEL; break;
+        default: field = viewer.scene.texScaleV; labelId = IDC_REPEAT_V_LABEL; break;
         }
         EXPECT_EQ(row.value, field) << row.id << "/" << row.code;
         EXPECT_EQ(row.label, ItemText(labelId)) << row.id << "/" << row.code;
@@ -284,7 +284,7 @@ TEST_F(SettingsPanelTest, ScrollReportWithoutScrollBarChangesNothing)
     SendMessageA(testPanel, WM_HSCROLL, MAKEWPARAM(SB_LINERIGHT, 0),
                  reinterpret_cast<LPARAM>(Item(IDC_BROWSE_BUTTON)));
     EXPECT_EQ(0, TakeFrameCount());
-    EXPECT_EQ(0.0, viewer.planeAngle);
+    EXPECT_EQ(0.0, viewer.scene.planeAngle);
 }
 
 TEST_F(SettingsPanelTest, FilterListsSetTheTestTexturesFilters)
@@ -318,11 +318,11 @@ TEST_F(SettingsPanelTest, RadiosChooseSceneAndMipmapColouring)
 {
     FocusAwayFromTheLists();
     Click(IDC_PLANE_RADIO);
-    EXPECT_TRUE(viewer.scenePlane);
+    EXPECT_TRUE(viewer.scene.plane);
     EXPECT_FALSE(IsChecked(IDC_TUNNEL_RADIO));
     EXPECT_EQ(1, TakeFrameCount());
     Click(IDC_TUNNEL_RADIO);
-    EXPECT_FALSE(viewer.scenePlane);
+    EXPECT_FALSE(viewer.scene.plane);
 
     SelectFilter(IDC_MIN_FILTER_LIST, 2);
     Click(IDC_MIPMAP_FULL_RADIO);
@@ -350,7 +350,7 @@ TEST_F(SettingsPanelTest, EnterAndEscapeOnlyRedraw)
         EXPECT_TRUE(IsWindow(testPanel));
         EXPECT_TRUE(IsWindowVisible(testPanel));
         EXPECT_EQ(1, TakeFrameCount()) << key;
-        EXPECT_EQ(200, viewer.tunnelFaces);
+        EXPECT_EQ(200, viewer.scene.tunnelFaces);
     }
     SendMessageA(testPanel, WM_COMMAND, IDCANCEL, 0);
     EXPECT_TRUE(IsWindowVisible(testPanel));
@@ -432,11 +432,11 @@ TEST_F(MissingExtensionTest, SettlesWithoutAnyPaintNotification)
     viewer.settingsDialog = testPanel;
     // Nothing paints: the sliders never send their custom-draw notification.
     RedrawWindow(testPanel, nullptr, nullptr, RDW_VALIDATE | RDW_ALLCHILDREN);
-    EXPECT_EQ(0, viewer.tunnelFaces);
+    EXPECT_EQ(0, viewer.scene.tunnelFaces);
     PumpMessages();
     EXPECT_EQ(8, viewer.checkerShift);
-    EXPECT_EQ(20.0, viewer.planeDistance);
-    EXPECT_EQ(200, viewer.tunnelFaces);
+    EXPECT_EQ(20.0, viewer.scene.planeDistance);
+    EXPECT_EQ(200, viewer.scene.tunnelFaces);
     EXPECT_EQ("8", ItemText(IDC_CHECKER_LABEL));
 }
 

@@ -1,4 +1,4 @@
-#include "capture/standard_streams.h"
+#include "app/standard_streams.h"
 
 #include <windows.h>
 
