@@ -11,7 +11,7 @@
 #include "app/render_window.h"
 #include "app/viewer_state.h"
 #include "capture/command_line.h"
-#include "capture/command_line_run.h"
+#include "app/command_line_run.h"
 #include "app/standard_streams.h"
 #include "capture/view_capture.h"
 #include "ui/resource.h"

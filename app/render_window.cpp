@@ -8,7 +8,8 @@
 #include "app/user_report.h"
 #include "app/frame.h"
 #include "measure/error_view.h"
-#include "render/gl_constants.h"
+#include "app/gl_constants.h"
+#include "render/scene.h"
 #include "render/scene_renderer.h"
 
 const char* const productBanner = "Quorvane V1.3 - OpenGL Texture Filtering Test Bench";
@@ -18,9 +19,9 @@ GlEntryPointLookup glEntryPointLookup = wglGetProcAddress;
 namespace {
 
 const DWORD renderWindowStyle = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
-// The frame is drawn at this size in physical pixels at every display scale.
-const int clientWidth = 800;
-const int clientHeight = 600;
+// The frame is drawn at the view's size in physical pixels at every display scale.
+const int clientWidth = viewWidth;
+const int clientHeight = viewHeight;
 
 typedef const char*(WINAPI* GetExtensionsStringProc)(HDC dc);
 

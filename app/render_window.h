@@ -3,8 +3,7 @@
 
 #include <windows.h>
 
-// Class name and caption of the render window.
-extern const char* const productBanner;
+#include "app/product_name.h"
 
 // wglGetProcAddress, held in a variable so that tests can stand in a driver
 // that lacks some entry points.

@@ -8,19 +8,18 @@
 #include <vector>
 
 #include "app/frame.h"
-#include "app/render_window.h"
+#include "app/path_capacity.h"
+#include "app/product_name.h"
 #include "app/user_report.h"
 #include "app/viewer_state.h"
 #include "capture/command_line.h"
 #include "capture/file_output.h"
+#include "render/scene.h"
 #include "ui/resource.h"
 #include "ui/settings_values.h"
 
 namespace {
 
-const int frameWidth = 800;
-const int frameHeight = 600;
-const int pathCapacity = 260;  // MAX_PATH, with the terminator
 
 // Texts of the program and the driver are in the ANSI code page; JSON wants UTF-8.
 std::string AnsiToUtf8(const char* text)
@@ -52,7 +51,7 @@ std::string FilterText(GLenum filter)
 // The frame as drawn for the capture, bottom row first.
 std::vector<unsigned char> ReadFrame()
 {
-    std::vector<unsigned char> rgb(static_cast<size_t>(frameWidth) * frameHeight * 3);
+    std::vector<unsigned char> rgb(static_cast<size_t>(viewWidth) * viewHeight * 3);
     DrawShownFrame();
     // Tight rows; the pixel-store state and the read buffer go back afterwards.
     glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
@@ -63,7 +62,7 @@ std::vector<unsigned char> ReadFrame()
     GLint readBuffer = GL_BACK;
     glGetIntegerv(GL_READ_BUFFER, &readBuffer);
     glReadBuffer(GL_BACK);
-    glReadPixels(0, 0, frameWidth, frameHeight, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+    glReadPixels(0, 0, viewWidth, viewHeight, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
     glReadBuffer(static_cast<GLenum>(readBuffer));
     glPopClientAttrib();
     // The window shows what was captured.
@@ -73,13 +72,15 @@ std::vector<unsigned char> ReadFrame()
 
 }  // namespace
 
+DriverNames CurrentDriverNames()
+{
+    return {AnsiToUtf8(productBanner), GlText(GL_VENDOR), GlText(GL_RENDERER), GlText(GL_VERSION)};
+}
+
 ViewRecord CurrentViewRecord()
 {
     ViewRecord record;
-    record.program = AnsiToUtf8(productBanner);
-    record.vendor = GlText(GL_VENDOR);
-    record.renderer = GlText(GL_RENDERER);
-    record.version = GlText(GL_VERSION);
+    record.names = CurrentDriverNames();
     ViewSettings& s = record.settings;
     s.scenePlane = viewer.scene.plane;
     s.distance = TenthsForPosition(static_cast<int>(viewer.scene.planeDistance));
@@ -112,7 +113,7 @@ bool CaptureView(const char* pngPath, std::string* reason)
     const std::string json = ViewRecordJson(CurrentViewRecord());
     const std::string jsonPath = JsonPathFor(pngPath);
     std::string why;
-    if (!WritePngFile(pngPath, frameWidth, frameHeight, rgb.data(), &why)) {
+    if (!WritePngFile(pngPath, viewWidth, viewHeight, rgb.data(), &why)) {
         *reason = std::string(pngPath) + ": " + why;
         return false;
     }

@@ -7,6 +7,9 @@
 
 #include "capture/view_record.h"
 
+// This program and the driver of the current context, in UTF-8.
+DriverNames CurrentDriverNames();
+
 // Program, driver and the settings as the panel shows them.
 ViewRecord CurrentViewRecord();
 

@@ -6,14 +6,19 @@ const char* const mipmapNames[] = {"normal", "tinted", "full"};
 
 }  // namespace
 
+void AddDriverNameMembers(JsonText& json, const DriverNames& names)
+{
+    JsonAddString(json, "program", names.program);
+    JsonOpenObject(json, "driver");
+    JsonAddString(json, "vendor", names.vendor);
+    JsonAddString(json, "renderer", names.renderer);
+    JsonAddString(json, "version", names.version);
+    JsonCloseObject(json);
+}
+
 void AddViewRecordMembers(JsonText& json, const ViewRecord& record)
 {
-    JsonAddString(json, "program", record.program);
-    JsonOpenObject(json, "driver");
-    JsonAddString(json, "vendor", record.vendor);
-    JsonAddString(json, "renderer", record.renderer);
-    JsonAddString(json, "version", record.version);
-    JsonCloseObject(json);
+    AddDriverNameMembers(json, record.names);
 
     const ViewSettings& s = record.settings;
     JsonOpenObject(json, "settings");

@@ -26,14 +26,21 @@ struct ViewSettings {
     double textureRotation = 0.0;
 };
 
-// All texts UTF-8.
-struct ViewRecord {
-    std::string program;
+// Which program on which driver: a capture record and a report both begin so.
+struct DriverNames {
+    std::string program;  // UTF-8, as all four
     std::string vendor;
     std::string renderer;
     std::string version;
+};
+
+struct ViewRecord {
+    DriverNames names;
     ViewSettings settings;
 };
+
+// Adds the members "program" and "driver" to the open object.
+void AddDriverNameMembers(JsonText& json, const DriverNames& names);
 
 // Adds the members "program", "driver" and "settings" to the open object, so
 // that other records can carry them too.

@@ -36,7 +36,7 @@ set(PLATFORM_SOURCES
     app/standard_streams.cpp
     app/user_report.cpp
     capture/view_capture.cpp
-    capture/command_line_run.cpp
+    app/command_line_run.cpp
     measure/lod_probe.cpp
     measure/error_view.cpp
     measure/measure_battery.cpp

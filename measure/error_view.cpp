@@ -9,7 +9,7 @@
 #include "measure/error_image.h"
 #include "measure/lod_figures.h"
 #include "measure/lod_probe.h"
-#include "render/gl_constants.h"
+#include "app/gl_constants.h"
 
 namespace {
 

@@ -4,18 +4,11 @@
 
 #include "app/viewer_state.h"
 #include "measure/probe_colors.h"
-#include "render/gl_constants.h"
+#include "textures/power_of_two.h"
+#include "app/gl_constants.h"
 #include "render/scene_renderer.h"
 
 namespace {
-
-int FullChainLevels(int width, int height)
-{
-    int levels = 1;
-    for (int side = std::max(width, height); side > 1; side /= 2)
-        ++levels;
-    return levels;
-}
 
 GLint BoundTexture()
 {

@@ -10,7 +10,7 @@
 
 #include "app/viewer_state.h"
 #include "measure/lod_probe.h"
-#include "render/gl_constants.h"
+#include "app/gl_constants.h"
 #include "render/scene_renderer.h"
 
 namespace {

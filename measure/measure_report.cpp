@@ -5,7 +5,6 @@
 
 #include <vector>
 
-#include "app/render_window.h"
 #include "capture/file_output.h"
 #include "capture/view_capture.h"
 #include "measure/measure_battery.h"
@@ -19,12 +18,6 @@ std::string InFolder(const std::string& folder, const char* name)
 {
     const char last = folder.empty() ? '\\' : folder.back();
     return folder + (last == '\\' || last == '/' ? "" : "\\") + name;
-}
-
-DriverNames CurrentDriverNames()
-{
-    const ViewRecord record = CurrentViewRecord();
-    return {record.program, record.vendor, record.renderer, record.version};
 }
 
 }  // namespace

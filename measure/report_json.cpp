@@ -47,12 +47,7 @@ std::string MeasureReportJson(const DriverNames& names, const MeasureResults& r)
 {
     JsonText json;
     JsonOpenObject(json, nullptr);
-    JsonAddString(json, "program", names.program);
-    JsonOpenObject(json, "driver");
-    JsonAddString(json, "vendor", names.vendor);
-    JsonAddString(json, "renderer", names.renderer);
-    JsonAddString(json, "version", names.version);
-    JsonCloseObject(json);
+    AddDriverNameMembers(json, names);
 
     JsonOpenObject(json, "lod");
     JsonAddNumber(json, "meanAbsError", r.lod.meanAbs, levelDecimals);

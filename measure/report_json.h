@@ -4,13 +4,7 @@
 
 #include <string>
 
+#include "capture/view_record.h"
 #include "measure/measure_battery.h"
-
-struct DriverNames {
-    std::string program;  // UTF-8, as all four
-    std::string vendor;
-    std::string renderer;
-    std::string version;
-};
 
 std::string MeasureReportJson(const DriverNames& names, const MeasureResults& results);

@@ -7,7 +7,7 @@
 
 #include <GL/glu.h>
 
-#include "render/gl_constants.h"
+#include "app/gl_constants.h"
 #include "textures/checker_texture.h"
 
 namespace {

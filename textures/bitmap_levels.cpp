@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <cstring>
 
+#include "textures/power_of_two.h"
+
 namespace {
 
 const int tintCount = 6;
@@ -13,15 +15,6 @@ const unsigned char levelTints[tintCount][3] = {
 };
 
 const int largestSide = 1 << 30;
-
-// Start at 1 and double while below the side.
-int PowerOfTwoAtLeast(int side)
-{
-    int power = 1;
-    while (power < side)
-        power *= 2;
-    return power;
-}
 
 int NextLevelSide(int side)
 {
@@ -35,8 +28,8 @@ int BitmapLevelSizes(int pictureWidth, int pictureHeight, BitmapLevelSize sizes[
     if (pictureWidth <= 0 || pictureHeight <= 0 || pictureWidth > largestSide ||
         pictureHeight > largestSide)
         return 0;
-    int width = PowerOfTwoAtLeast(pictureWidth);
-    int height = PowerOfTwoAtLeast(pictureHeight);
+    int width = static_cast<int>(PowerOfTwoNotBelow(pictureWidth));
+    int height = static_cast<int>(PowerOfTwoNotBelow(pictureHeight));
     int count = 0;
     for (;;) {
         sizes[count++] = {width, height};

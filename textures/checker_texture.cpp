@@ -4,7 +4,7 @@
 #include <cstdlib>
 
 #include "app/viewer_state.h"
-#include "render/gl_constants.h"
+#include "app/gl_constants.h"
 #include "textures/checker_texels.h"
 
 void BuildCheckerTexture()

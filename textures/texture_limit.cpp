@@ -3,18 +3,7 @@
 #include <cstdint>
 #include <cstdio>
 
-namespace {
-
-// 64 bits, so that no side the reader can return overflows while doubling.
-int64_t PowerOfTwoNotBelow(int side)
-{
-    int64_t power = 1;
-    while (power < side)
-        power *= 2;
-    return power;
-}
-
-}  // namespace
+#include "textures/power_of_two.h"
 
 bool PictureFitsTextureLimit(int pictureWidth, int pictureHeight, int maxTextureSide)
 {

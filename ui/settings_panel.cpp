@@ -4,9 +4,10 @@
 #include <commdlg.h>
 
 #include "app/frame.h"
+#include "app/path_capacity.h"
 #include "app/user_report.h"
 #include "app/viewer_state.h"
-#include "render/gl_constants.h"
+#include "app/gl_constants.h"
 #include "render/scene_renderer.h"
 #include "textures/bitmap_texture.h"
 #include "textures/checker_texture.h"
@@ -15,8 +16,6 @@
 #include "ui/settings_values.h"
 
 namespace {
-
-const int pathCapacity = 260;  // MAX_PATH, with the terminator
 
 // Posted to the panel from its initialisation: once the message loop runs, the
 // sliders' values are applied whether or not the platform's sliders notify when

@@ -33,7 +33,7 @@ TEST(JsonText, StringsAreEscapedAndKeptValidUtf8)
 
 TEST(JsonText, RecordReadsBackWithEveryKey)
 {
-    ViewRecord record{"Quorvane \"test\"", "Mesa", "llvmpipe", "4.5 Mesa", {}};
+    ViewRecord record{{"Quorvane \"test\"", "Mesa", "llvmpipe", "4.5 Mesa"}, {}};
     ViewSettings& s = record.settings;
     s = {true, 305 * 0.1, 45.0, 3, "NEAREST_MIPMAP_LINEAR", "NEAREST", 16, -15 * 0.1, true, -8,
          "C:\\t\xC3\xA9st\\\"card\".bmp", 2, 105 * 0.1, 3 * 0.1, 7, 90.0, -0.04};

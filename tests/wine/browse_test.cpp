@@ -10,7 +10,7 @@
 
 #include "app/viewer_state.h"
 #include "common/bmp_writer.h"
-#include "render/gl_constants.h"
+#include "app/gl_constants.h"
 #include "textures/dib_reader.h"
 #include "ui/resource.h"
 #include "wine/panel_support.h"

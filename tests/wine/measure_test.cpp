@@ -14,7 +14,7 @@
 #include "measure/error_view.h"
 #include "measure/lod_probe.h"
 #include "measure/measure_battery.h"
-#include "render/gl_constants.h"
+#include "app/gl_constants.h"
 #include "app/frame.h"
 #include "render/scene_renderer.h"
 #include "textures/bitmap_texture.h"

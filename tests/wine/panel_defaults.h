@@ -3,7 +3,7 @@
 #pragma once
 
 #include "app/viewer_state.h"
-#include "render/gl_constants.h"
+#include "app/gl_constants.h"
 #include "app/frame.h"
 #include "render/scene_renderer.h"
 #include "textures/checker_texture.h"

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/viewer_state.h"
-#include "render/gl_constants.h"
+#include "app/gl_constants.h"
 #include "ui/resource.h"
 #include "ui/settings_panel.h"
 #include "wine/support.h"

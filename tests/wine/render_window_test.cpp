@@ -8,7 +8,7 @@
 
 #include "app/render_window.h"
 #include "app/viewer_state.h"
-#include "render/gl_constants.h"
+#include "app/gl_constants.h"
 #include "wine/support.h"
 
 namespace {

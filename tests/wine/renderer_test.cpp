@@ -13,7 +13,7 @@
 #include <GL/glu.h>
 
 #include "app/viewer_state.h"
-#include "render/gl_constants.h"
+#include "app/gl_constants.h"
 #include "app/frame.h"
 #include "render/scene_renderer.h"
 #include "textures/checker_texels.h"

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "app/viewer_state.h"
-#include "render/gl_constants.h"
+#include "app/gl_constants.h"
 #include "textures/checker_texels.h"
 #include "ui/resource.h"
 #include "ui/settings_panel.h"

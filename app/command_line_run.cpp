@@ -1,7 +1,8 @@
-#include "capture/command_line_run.h"
+#include "app/command_line_run.h"
 
 #include <commctrl.h>
 
+#include "app/path_capacity.h"
 #include "app/user_report.h"
 #include "app/viewer_state.h"
 #include "capture/view_capture.h"
@@ -12,8 +13,6 @@
 #include "ui/settings_values.h"
 
 namespace {
-
-const int pathCapacity = 260;  // MAX_PATH, with the terminator
 
 // Each control is moved as the user moves it, and its handler gets the
 // message the user's move sends, so labels and frame follow as they would.
