@@ -108,6 +108,7 @@ if(CMAKE_CROSSCOMPILING)
     set_target_properties(quorvane_measure_bench PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 
     add_executable(quorvane_capture_bench tests/bench/capture_bench.cpp)
+    target_include_directories(quorvane_capture_bench PRIVATE ${PROJECT_SOURCE_DIR}/tests)
     target_link_libraries(quorvane_capture_bench PRIVATE quorvane_core)
     target_link_options(quorvane_capture_bench PRIVATE ${staticRuntime})
     set_target_properties(quorvane_capture_bench PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})

@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "app/render_window.h"
+#include "bench/bench_timing.h"
+#include "common/child_process.h"
 #include "ui/resource.h"
 
 namespace {
@@ -23,33 +25,14 @@ std::string ProgramDirectory()
     return directory.substr(0, directory.find_last_of("\\/") + 1);
 }
 
-double Now()
-{
-    LARGE_INTEGER frequency, counter;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&counter);
-    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
 bool Start(const std::string& arguments, PROCESS_INFORMATION& process)
 {
-    std::string command = "\"" + ProgramDirectory() + "quorvane.exe\" " + arguments;
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof(startup);
-    return CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                          &startup, &process) != 0;
+    return StartChildProcess("\"" + ProgramDirectory() + "quorvane.exe\" " + arguments, process);
 }
 
 DWORD Finish(PROCESS_INFORMATION& process)
 {
-    DWORD exitCode = 1234;
-    if (WaitForSingleObject(process.hProcess, 60000) == WAIT_OBJECT_0)
-        GetExitCodeProcess(process.hProcess, &exitCode);
-    else
-        TerminateProcess(process.hProcess, 99);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return exitCode;
+    return FinishChildProcess(process, 60000);
 }
 
 std::string ControlText(HWND panel, int id)
@@ -95,12 +78,6 @@ bool ScreenshotRun(const std::string& path, double& ended)
     return exitCode == 0 && GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-void Report(const char* what, std::vector<double> times)
-{
-    std::sort(times.begin(), times.end());
-    std::printf("%-44s median %9.1f ms   (min %.1f, max %.1f, %zu runs)\n", what,
-                times[times.size() / 2] * 1e3, times.front() * 1e3, times.back() * 1e3, times.size());
-}
 
 }  // namespace
 
@@ -126,8 +103,8 @@ int main(int argc, char** argv)
         std::printf("A run of quorvane.exe failed.\n");
         return 1;
     }
-    Report("Plain start to settled panel", settled);
-    Report("Plain start, settle and close to exit", closed);
-    Report("--screenshot start to written PNG, exit", shot);
+    ReportTimes("Plain start to settled panel", settled);
+    ReportTimes("Plain start, settle and close to exit", closed);
+    ReportTimes("--screenshot start to written PNG, exit", shot);
     return 0;
 }

@@ -32,31 +32,10 @@
 #include "textures/checker_texture.h"
 #include "textures/dib_reader.h"
 #include "textures/mip_scaler.h"
+#include "bench/bench_timing.h"
 #include "wine/panel_defaults.h"
 
 namespace {
-
-double Seconds(const std::function<void()>& work)
-{
-    LARGE_INTEGER frequency, start, end;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&start);
-    work();
-    QueryPerformanceCounter(&end);
-    return static_cast<double>(end.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-double Report(const char* what, int runs, const std::function<void()>& work)
-{
-    std::vector<double> times;
-    for (int i = 0; i < runs; ++i)
-        times.push_back(Seconds(work));
-    std::sort(times.begin(), times.end());
-    std::printf("%-48s median %9.2f ms   (min %.2f, max %.2f, %d runs)\n", what,
-                times[times.size() / 2] * 1e3, times.front() * 1e3, times.back() * 1e3, runs);
-    std::fflush(stdout);
-    return times[times.size() / 2];
-}
 
 void FreePicture(RgbImage* picture)
 {

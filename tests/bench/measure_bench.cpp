@@ -18,34 +18,10 @@
 #include "measure/measure_battery.h"
 #include "app/frame.h"
 #include "render/scene_renderer.h"
+#include "bench/bench_timing.h"
 #include "wine/panel_defaults.h"
 
 namespace {
-
-double Seconds(const std::function<void()>& work)
-{
-    LARGE_INTEGER frequency, start, end;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&start);
-    work();
-    QueryPerformanceCounter(&end);
-    return static_cast<double>(end.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-double Median(std::vector<double> times)
-{
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
-
-void Report(const char* what, int runs, const std::function<void()>& work)
-{
-    std::vector<double> times;
-    for (int i = 0; i < runs; ++i)
-        times.push_back(Seconds(work));
-    std::printf("%-44s median %9.2f ms   (%d runs)\n", what, Median(times) * 1e3, runs);
-    std::fflush(stdout);
-}
 
 void Frame()
 {

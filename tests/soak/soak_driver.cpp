@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "common/bmp_writer.h"
+#include "common/child_process.h"
 #include "soak/soak_target.h"
 #include "ui/resource.h"
 
@@ -94,18 +95,10 @@ std::string ExitCode(const SoakTarget& target)
 // Under Wine a stuck program's threads can be shown with the debugger.
 void PrintBacktrace(const SoakTarget& target)
 {
-    std::string command = "winedbg --auto " + std::to_string(target.process.dwProcessId);
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof(startup);
     PROCESS_INFORMATION debugger = {};
     std::fflush(stdout);
-    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &debugger))
-        return;
-    if (WaitForSingleObject(debugger.hProcess, 60000) != WAIT_OBJECT_0)
-        TerminateProcess(debugger.hProcess, 1);
-    CloseHandle(debugger.hThread);
-    CloseHandle(debugger.hProcess);
+    if (StartChildProcess("winedbg --auto " + std::to_string(target.process.dwProcessId), debugger))
+        FinishChildProcess(debugger, 60000);
 }
 
 // A message that must be answered in time: a hang is a failure.

@@ -4,6 +4,7 @@
 #include <winternl.h>
 
 #include "app/render_window.h"
+#include "common/child_process.h"
 #include "ui/resource.h"
 
 namespace {
@@ -66,11 +67,7 @@ std::string WindowText(HWND window)
 
 bool StartTarget(const std::string& exe, SoakTarget& target, std::string& error)
 {
-    std::string command = "\"" + exe + "\"";
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof(startup);
-    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &target.process)) {
+    if (!StartChildProcess("\"" + exe + "\"", target.process)) {
         error = "cannot start " + exe + ": error " + std::to_string(GetLastError());
         return false;
     }
@@ -93,20 +90,13 @@ bool CloseTarget(SoakTarget& target, std::string& error)
     if (target.process.hProcess == nullptr)
         return true;
     PostMessageA(target.renderWindow, WM_CLOSE, 0, 0);
-    DWORD exitCode = 1234;
-    bool ended = WaitForSingleObject(target.process.hProcess, 30000) == WAIT_OBJECT_0;
-    if (ended) {
-        GetExitCodeProcess(target.process.hProcess, &exitCode);
-        if (exitCode != 0)
-            error = "the program ended with exit code " + std::to_string(exitCode);
-    } else {
+    // STILL_ACTIVE is no code a program ends with: here it means "ended by force".
+    const DWORD exitCode = FinishChildProcess(target.process, 30000, STILL_ACTIVE);
+    if (exitCode == STILL_ACTIVE)
         error = "the program did not end within 30 s of closing its window";
-        TerminateProcess(target.process.hProcess, 99);
-    }
-    CloseHandle(target.process.hThread);
-    CloseHandle(target.process.hProcess);
-    target.process = PROCESS_INFORMATION{};
-    return ended && exitCode == 0;
+    else if (exitCode != 0)
+        error = "the program ended with exit code " + std::to_string(exitCode);
+    return exitCode == 0;
 }
 
 bool TargetAlive(const SoakTarget& target)

@@ -11,6 +11,7 @@
 #include <map>
 #include <string>
 
+#include "common/child_process.h"
 #include "common/flat_json.h"
 #include "wine/program_support.h"
 #include "wine/support.h"
@@ -67,26 +68,14 @@ FinishedRun RunWithMesaSwitch(const std::string& assignment, const std::string& 
     char named[MAX_PATH] = {};
     const DWORD length = GetEnvironmentVariableA("WINELOADER", named, sizeof(named));
     const std::string loader = length > 0 && length < sizeof(named) ? named : "wine";
-    std::string command = "/bin/sh -c \"" + assignment + " " + loader + " '" + TestDirectory() +
-                          "quorvane.exe' " + arguments + " 2>'" + base + ".err'; echo $? >'" +
-                          base + ".tmp' && mv '" + base + ".tmp' '" + base + ".exit'\"";
+    const std::string command = assignment + " " + loader + " '" + TestDirectory() +
+                                "quorvane.exe' " + arguments + " 2>'" + base + ".err'; echo $? >'" +
+                                base + ".tmp' && mv '" + base + ".tmp' '" + base + ".exit'";
     FinishedRun run;
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process = {};
-    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process)) {
-        ADD_FAILURE() << "cannot start " << command;
+    std::string error;
+    if (!RunShellCommand(command, exitFile, 180000, &error)) {
+        ADD_FAILURE() << error;
         return run;
-    }
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    for (int waited = 0; GetFileAttributesA(exitFile.c_str()) == INVALID_FILE_ATTRIBUTES; waited += 100) {
-        if (waited > 180000) {
-            ADD_FAILURE() << "no end after 180 s: " << command;
-            return run;
-        }
-        Sleep(100);
     }
     run.exitCode = static_cast<DWORD>(std::atoi(FileText(exitFile).c_str()));
     run.err = FileText(TestDirectory() + "reports\\" + name + ".err");

@@ -7,6 +7,7 @@
 #include <set>
 
 #include "app/render_window.h"
+#include "common/child_process.h"
 #include "ui/resource.h"
 #include "wine/support.h"
 
@@ -56,11 +57,7 @@ void StartProgram(RunningProgram& program, const std::string& arguments)
     std::string command = "\"" + TestDirectory() + "quorvane.exe\"";
     if (!arguments.empty())
         command += " " + arguments;
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof(startup);
-    ASSERT_TRUE(CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr,
-                               nullptr, &startup, &program.process))
-        << command;
+    ASSERT_TRUE(StartChildProcess(command, program.process)) << command;
     program.renderWindow = WaitForWindow(productBanner, productBanner, 30000);
     ASSERT_NE(nullptr, program.renderWindow);
     program.panel = WaitForWindow("#32770", "Settings", 30000);
@@ -72,15 +69,7 @@ void StartProgram(RunningProgram& program, const std::string& arguments)
 DWORD CloseProgram(RunningProgram& program)
 {
     PostMessageA(program.renderWindow, WM_CLOSE, 0, 0);
-    DWORD exitCode = 1234;
-    if (WaitForSingleObject(program.process.hProcess, 30000) == WAIT_OBJECT_0)
-        GetExitCodeProcess(program.process.hProcess, &exitCode);
-    else
-        TerminateProcess(program.process.hProcess, 99);
-    CloseHandle(program.process.hThread);
-    CloseHandle(program.process.hProcess);
-    program.process = PROCESS_INFORMATION{};
-    return exitCode;
+    return FinishChildProcess(program.process, 30000);
 }
 
 namespace {
@@ -129,16 +118,9 @@ FinishedRun RunProgramToEnd(const std::string& arguments, DWORD timeoutMs)
     const std::string errPath = TestDirectory() + "run-stderr.txt";
     HANDLE out = InheritableFile(outPath);
     HANDLE err = InheritableFile(errPath);
-    std::string command = "\"" + TestDirectory() + "quorvane.exe\" " + arguments;
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof(startup);
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    startup.hStdOutput = out;
-    startup.hStdError = err;
+    const std::string command = "\"" + TestDirectory() + "quorvane.exe\" " + arguments;
     PROCESS_INFORMATION process = {};
-    const BOOL started = CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr,
-                                        nullptr, &startup, &process);
+    const bool started = StartChildProcess(command, process, out, err);
     CloseHandle(out);
     CloseHandle(err);
     if (!started) {
@@ -162,9 +144,7 @@ FinishedRun RunProgramToEnd(const std::string& arguments, DWORD timeoutMs)
         }
         EnumWindows(AnswerProgramBox, reinterpret_cast<LPARAM>(&search));
     }
-    GetExitCodeProcess(process.hProcess, &run.exitCode);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    run.exitCode = FinishChildProcess(process, 5000);
     run.out = FileText(outPath);
     run.err = FileText(errPath);
     DeleteFileA(outPath.c_str());

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "app/render_window.h"
+#include "common/child_process.h"
 #include "ui/resource.h"
 #include "wine/program_support.h"
 #include "wine/support.h"
@@ -54,26 +55,14 @@ bool TakeScreenshot(const std::string& name, const RECT& area, Screenshot& shot)
     std::snprintf(crop, sizeof(crop), "%ldx%ld+%ld+%ld", area.right - area.left,
                   area.bottom - area.top, area.left, area.top);
     // Written under another name and renamed, so a file that exists is whole.
-    std::string command = "/bin/sh -c \"import -window root -depth 8 " + unixDirectory + name +
-                          ".tmp.ppm && convert " + unixDirectory + name + ".tmp.ppm -crop " +
-                          crop + " +repage " + unixDirectory + name + ".png && mv " +
-                          unixDirectory + name + ".tmp.ppm " + unixDirectory + name + ".ppm\"";
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process = {};
-    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process)) {
-        ADD_FAILURE() << "cannot start " << command << ": error " << GetLastError();
+    const std::string command = "import -window root -depth 8 " + unixDirectory + name +
+                                ".tmp.ppm && convert " + unixDirectory + name + ".tmp.ppm -crop " +
+                                crop + " +repage " + unixDirectory + name + ".png && mv " +
+                                unixDirectory + name + ".tmp.ppm " + unixDirectory + name + ".ppm";
+    std::string error;
+    if (!RunShellCommand(command, ppm, 30000, &error)) {
+        ADD_FAILURE() << error;
         return false;
-    }
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    for (int waited = 0; GetFileAttributesA(ppm.c_str()) == INVALID_FILE_ATTRIBUTES; waited += 100) {
-        if (waited > 30000) {
-            ADD_FAILURE() << "no screenshot after 30 s: " << command;
-            return false;
-        }
-        Sleep(100);
     }
     std::ifstream file(ppm, std::ios::binary);
     std::string magic;
