@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "app/file_dialog.h"
 #include "app/frame.h"
 #include "app/path_capacity.h"
 #include "app/product_name.h"
@@ -143,16 +144,11 @@ void SaveViewWithDialog(HWND owner)
     char path[pathCapacity] = {};
     std::snprintf(path, sizeof(path), "quorvane-%04u%02u%02u-%02u%02u%02u.png", now.wYear,
                   now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond);
-    OPENFILENAMEA dialog = {};
-    dialog.lStructSize = sizeof(dialog);
-    dialog.hwndOwner = owner;
-    dialog.lpstrFilter = "PNG\0*.png\0\0";
-    dialog.nFilterIndex = 1;
-    dialog.lpstrFile = path;
-    dialog.nMaxFile = pathCapacity;
-    dialog.lpstrDefExt = "png";
     // The working directory stays, so relative BMP paths keep their meaning.
-    dialog.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_HIDEREADONLY;
+    OPENFILENAMEA dialog =
+        FileDialog(owner, "PNG\0*.png\0\0", path,
+                   OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_HIDEREADONLY);
+    dialog.lpstrDefExt = "png";
     if (!GetSaveFileNameA(&dialog))
         return;
     UserReport report;

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <commdlg.h>
 
+#include "app/file_dialog.h"
 #include "app/frame.h"
 #include "app/path_capacity.h"
 #include "app/user_report.h"
@@ -210,16 +211,8 @@ bool IsSlider(int id)
 void BrowseForBitmap(HWND panel)
 {
     char path[pathCapacity] = {};
-    OPENFILENAMEA dialog = {};
-    // The structure's own size: 76 bytes would be the 32-bit layout, which a
-    // 64-bit build's dialog refuses.
-    dialog.lStructSize = sizeof(dialog);
-    dialog.hwndOwner = panel;
-    dialog.lpstrFilter = "BMP\0*.bmp\0All\0*.*\0\0";
-    dialog.nFilterIndex = 1;
-    dialog.lpstrFile = path;
-    dialog.nMaxFile = pathCapacity;
-    dialog.Flags = OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST;
+    OPENFILENAMEA dialog = FileDialog(panel, "BMP\0*.bmp\0All\0*.*\0\0", path,
+                                      OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST);
     if (GetOpenFileNameA(&dialog))
         LoadBitmapAsBrowsed(panel, path);
     else
