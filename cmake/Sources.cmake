@@ -14,11 +14,13 @@ set(PORTABLE_SOURCES
     capture/view_record.cpp
     measure/scene_model.cpp
     measure/ideal_lod.cpp
+    measure/footprint_atlas.cpp
     measure/probe_colors.cpp
     measure/lod_figures.cpp
     measure/error_image.cpp
     measure/report_json.cpp
     measure/report_sheet.cpp
+    measure/flower_plot.cpp
 )
 
 # Code on Win32, OpenGL and GLU.

@@ -54,7 +54,10 @@ void DeleteProbeTexture(GLuint probe)
     glDeleteTextures(1, &probe);
 }
 
-ProbePass BeginProbe(GLuint probe, const Scene& scene)
+namespace {
+
+// Puts the probe in the bound test texture's place, sampling as it does.
+ProbePass SwapInProbe(GLuint probe)
 {
     // What this changes, to be put back.
     ProbePass pass;
@@ -80,7 +83,22 @@ ProbePass BeginProbe(GLuint probe, const Scene& scene)
     // Uncovered pixels read as 0; no dither may touch the level colours.
     glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
     glDisable(GL_DITHER);
+    return pass;
+}
+
+}  // namespace
+
+ProbePass BeginProbe(GLuint probe, const Scene& scene)
+{
+    const ProbePass pass = SwapInProbe(probe);
     DrawScene(scene);
+    return pass;
+}
+
+ProbePass BeginProbe(GLuint probe, const std::vector<AffineRect>& rects)
+{
+    const ProbePass pass = SwapInProbe(probe);
+    DrawAffineRects(rects);
     return pass;
 }
 

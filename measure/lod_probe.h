@@ -44,6 +44,7 @@ struct ProbePass {
     GLint readBuffer = GL_BACK;
 };
 ProbePass BeginProbe(GLuint probe, const Scene& scene);
+ProbePass BeginProbe(GLuint probe, const std::vector<AffineRect>& rects);
 void EndProbe(const ProbePass& pass, std::vector<uint8_t>& rgba);
 
 // A scene on a texture of that shape.

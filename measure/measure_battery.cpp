@@ -180,6 +180,28 @@ void MeasureAniso(Probe& probe, const Scene& tunnel, MeasureResults& results)
     SetAnisotropy(1.0f);
 }
 
+// The footprint atlas at 1x, 2x ... up to the driver's maximum.
+void MeasureAtlas(Probe& probe, MeasureResults& results)
+{
+    if (!results.anisoAvailable)
+        return;
+    const std::vector<AtlasCell> cells = AtlasCells();
+    const std::vector<AffineRect> rects = AtlasRects(cells, probe.shape.width, probe.shape.height);
+    std::vector<AtlasRun> runs;
+    MeasuredLodMap measured;
+    for (double step = 1.0;; step *= 2.0) {
+        const double setting = std::min(step, results.maxAnisotropy);
+        SetAnisotropy(static_cast<float>(setting));
+        EndProbe(BeginProbe(probe.texture, rects), probe.rgba);
+        DecodeProbeFrame(probe.rgba.data(), probe.shape.levels, measured);
+        runs.push_back({setting, MeasureCells(measured, cells)});
+        if (setting >= results.maxAnisotropy)
+            break;
+    }
+    SetAnisotropy(1.0f);
+    results.atlas = AtlasFiguresFrom(cells, runs, probe.shape.levels - 1);
+}
+
 // The plane facing the eye, its texture turned step by step.
 void MeasureAngle(Probe& probe, const Scene& tunnel, MeasureResults& results)
 {
@@ -231,6 +253,7 @@ void RunMeasureBattery(MeasureResults& results)
     MeasureStages(probe, tunnel, results);
     MeasureBias(probe, tunnel, results);
     MeasureAniso(probe, tunnel, results);
+    MeasureAtlas(probe, results);
     MeasureAngle(probe, tunnel, results);
 
     DeleteProbeTexture(probe.texture);

@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "measure/footprint_atlas.h"
 #include "measure/ideal_lod.h"
 #include "measure/lod_figures.h"
 
@@ -31,6 +32,7 @@ struct MeasureResults {
     LodErrorStats aniso;
     double anisoBlendedShare = 0.0;
     bool anisoBlendsLevels = false;
+    AtlasFigures atlas;  // the footprint atlas, with anisotropy
 
     bool biasAvailable = false;
     std::vector<BiasPoint> bias;

@@ -41,6 +41,58 @@ void AddAngle(JsonText& json, const MeasureResults& r)
     JsonCloseObject(json);
 }
 
+// The footprint atlas's figures, members of "aniso".
+void AddAtlas(JsonText& json, const AtlasFigures& a)
+{
+    JsonAddNumber(json, "minorAxis", atlasMinorAxis, 1);
+    JsonAddNumber(json, "effectiveRatio", a.effectiveRatio, 1);
+    JsonAddNumber(json, "effectiveRatioWorstAngle", a.effectiveRatioWorstAngle, 1);
+    JsonAddNumber(json, "flowerSpread", a.flowerSpread, levelDecimals);
+    JsonAddString(json, "model", AtlasModelName(a.model));
+    JsonOpenObject(json, "modelResiduals");
+    for (int model = 0; model < atlasModelCount; ++model)
+        JsonAddNumber(json, AtlasModelName(static_cast<AtlasModel>(model)), a.modelResiduals[model],
+                      levelDecimals);
+    JsonCloseObject(json);
+    JsonAddString(json, "levelSelection", LevelSelectionName(a.levelSelection));
+    JsonAddNumber(json, "levelsUnderAniso", a.levelsUnderAniso, levelDecimals);
+    JsonAddNumber(json, "cellSpread", a.cellSpread, levelDecimals);
+    JsonOpenArray(json, "flower");
+    for (const FlowerCurve& curve : a.flower) {
+        JsonOpenObject(json, nullptr);
+        JsonAddNumber(json, "ratio", curve.ratio, 1);
+        JsonAddNumber(json, "spread", curve.spread, levelDecimals);
+        JsonOpenArray(json, "curve");
+        for (const FlowerPoint& p : curve.points) {
+            JsonOpenObject(json, nullptr);
+            JsonAddNumber(json, "angle", p.angle, 1);
+            JsonAddNumber(json, "measured", p.measured, levelDecimals);
+            for (int model = 0; model < atlasModelCount; ++model)
+                JsonAddNumber(json, AtlasModelName(static_cast<AtlasModel>(model)), p.ideal[model],
+                              levelDecimals);
+            JsonCloseObject(json);
+        }
+        JsonCloseArray(json);
+        JsonCloseObject(json);
+    }
+    JsonCloseArray(json);
+    JsonOpenArray(json, "ratioCurve");
+    for (const RatioCurve& curve : a.ratioCurve) {
+        JsonOpenObject(json, nullptr);
+        JsonAddNumber(json, "maxAnisotropy", curve.maxAnisotropy, 1);
+        JsonOpenArray(json, "curve");
+        for (const RatioPoint& p : curve.points) {
+            JsonOpenObject(json, nullptr);
+            JsonAddNumber(json, "ratio", p.ratio, 1);
+            JsonAddNumber(json, "measured", p.measured, levelDecimals);
+            JsonCloseObject(json);
+        }
+        JsonCloseArray(json);
+        JsonCloseObject(json);
+    }
+    JsonCloseArray(json);
+}
+
 }  // namespace
 
 std::string MeasureReportJson(const DriverNames& names, const MeasureResults& r)
@@ -68,6 +120,7 @@ std::string MeasureReportJson(const DriverNames& names, const MeasureResults& r)
         JsonAddNumber(json, "meanAbsError", r.aniso.meanAbs, levelDecimals);
         JsonAddBool(json, "blendsLevels", r.anisoBlendsLevels);
         JsonAddNumber(json, "blendedShare", r.anisoBlendedShare, levelDecimals);
+        AddAtlas(json, r.atlas);
         JsonCloseObject(json);
     }
 

@@ -18,10 +18,13 @@ const int scaleTop = mapTop + mapHeight + 10;
 const int scaleHeight = 14;
 const int figuresLeft = 864;
 const int plotTop = 500;
-const int plotWidth = 540;
+const int plotWidth = 330;
 const int plotHeight = 290;
-const int transferLeft = 70;
-const int angleLeft = 680;
+const int transferLeft = 60;
+const int angleLeft = 470;
+const int flowerCentreX = 1040;
+const int flowerRadius = 140;
+const int figureLineStep = 19;
 
 const Rgb8 paper = {255, 255, 255};
 const Rgb8 ink = {0, 0, 0};
@@ -38,8 +41,10 @@ std::string Format(const char* format, double value)
     return text;
 }
 
-void AddText(ReportSheet& sheet, int x, int y, const std::string& text, int height = 14,
-             TextAlign align = AlignLeft, Rgb8 color = ink, bool bold = false)
+}  // namespace
+
+void AddText(ReportSheet& sheet, int x, int y, const std::string& text, int height,
+             TextAlign align, Rgb8 color, bool bold)
 {
     SheetText t;
     t.x = x;
@@ -57,6 +62,8 @@ void ThickLine(SheetImage& image, int x0, int y0, int x1, int y1, Rgb8 color)
     DrawLine(image, x0, y0, x1, y1, color);
     DrawLine(image, x0, y0 + 1, x1, y1 + 1, color);
 }
+
+namespace {
 
 // A plot's frame with grid lines at the given values of each axis.
 struct PlotFrame {
@@ -86,7 +93,7 @@ void DrawFrame(ReportSheet& sheet, const PlotFrame& f, const std::vector<double>
 void DrawTransfer(ReportSheet& sheet, const TransferCurve& transfer)
 {
     const PlotFrame f = {transferLeft, plotTop, plotWidth, plotHeight, 0.0, 1.0, 0.0, 1.0};
-    AddText(sheet, f.left, f.top - 24, "Trilinear transfer: measured blend against ideal fraction", 15,
+    AddText(sheet, f.left, f.top - 24, "Trilinear transfer: blend by ideal fraction", 15,
             AlignLeft, ink, true);
     std::vector<double> ticks;
     for (int i = 0; i <= 4; ++i)
@@ -107,7 +114,7 @@ void DrawTransfer(ReportSheet& sheet, const TransferCurve& transfer)
         havePrevious = true;
     }
     AddText(sheet, f.left + f.width / 2, f.top + f.height + 22,
-            "ideal fraction (lambda after its whole levels); grey: true trilinear", 13, AlignCentre,
+            "ideal fraction after whole levels; grey: trilinear", 13, AlignCentre,
             quiet);
 }
 
@@ -122,7 +129,7 @@ void DrawAngle(ReportSheet& sheet, const MeasureResults& r)
     low = std::min(-0.25, std::floor(low * 4.0 - 0.1) / 4.0);
     high = std::max(0.25, std::ceil(high * 4.0 + 0.1) / 4.0);
     const PlotFrame f = {angleLeft, plotTop, plotWidth, plotHeight, 0.0, 90.0, low, high};
-    AddText(sheet, f.left, f.top - 24, "Angle: mean error against texture rotation", 15, AlignLeft,
+    AddText(sheet, f.left, f.top - 24, "Angle: mean error by texture rotation", 15, AlignLeft,
             ink, true);
     std::vector<double> xTicks, yTicks;
     for (int i = 0; i <= 6; ++i)
@@ -239,6 +246,13 @@ std::vector<std::string> FigureLines(const MeasureResults& r)
         lines.push_back("aniso.meanAbsError         " + Format("%.4f", r.aniso.meanAbs));
         lines.push_back(std::string("aniso.blendsLevels         ") +
                         (r.anisoBlendsLevels ? "true" : "false"));
+        const AtlasFigures& a = r.atlas;
+        lines.push_back("aniso.effectiveRatio       " + Format("%.1f", a.effectiveRatio));
+        lines.push_back("  ...WorstAngle            " + Format("%.1f", a.effectiveRatioWorstAngle));
+        lines.push_back("aniso.flowerSpread         " + Format("%.4f", a.flowerSpread));
+        lines.push_back(std::string("aniso.model                ") + AtlasModelName(a.model));
+        lines.push_back(std::string("aniso.levelSelection       ") + LevelSelectionName(a.levelSelection));
+        lines.push_back("aniso.levelsUnderAniso     " + Format("%.4f", a.levelsUnderAniso));
     } else {
         lines.push_back("aniso                      null");
     }
@@ -281,10 +295,12 @@ ReportSheet LayoutReportSheet(const DriverNames& names, const MeasureResults& r)
     for (const std::string& line : FigureLines(r)) {
         AddText(sheet, figuresLeft, y, line, 15);
         sheet.texts.back().fixedPitch = true;
-        y += 22;
+        y += figureLineStep;
     }
 
     DrawTransfer(sheet, r.transfer);
     DrawAngle(sheet, r);
+    if (r.anisoAvailable)
+        DrawFlowerPlot(sheet, r.atlas, flowerCentreX, plotTop + plotHeight / 2, flowerRadius);
     return sheet;
 }

@@ -41,6 +41,13 @@ ReportSheet LayoutReportSheet(const DriverNames& names, const MeasureResults& re
 // Drawing on a sheet, clipped to it.
 void FillRect(SheetImage& image, int x, int y, int width, int height, Rgb8 color);
 void DrawLine(SheetImage& image, int x0, int y0, int x1, int y1, Rgb8 color);
+// Two pixels wide.
+void ThickLine(SheetImage& image, int x0, int y0, int x1, int y1, Rgb8 color);
+void AddText(ReportSheet& sheet, int x, int y, const std::string& text, int height = 14,
+             TextAlign align = AlignLeft, Rgb8 color = {0, 0, 0}, bool bold = false);
+
+// The measured flower of the footprint atlas as a polar plot centred at (x, y).
+void DrawFlowerPlot(ReportSheet& sheet, const AtlasFigures& atlas, int x, int y, int radius);
 // A bottom-first viewWidth x viewHeight RGB map, halved by 2 x 2 averages,
 // with its top-left corner at (x, y).
 void PlaceHalvedMap(SheetImage& image, const std::vector<uint8_t>& map, int x, int y);

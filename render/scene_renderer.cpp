@@ -124,3 +124,31 @@ void DrawScene(const Scene& scene)
     glEnd();
     glFlush();
 }
+
+void DrawAffineRects(const std::vector<AffineRect>& rects)
+{
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    const GLenum modes[] = {GL_TEXTURE, GL_PROJECTION, GL_MODELVIEW};
+    for (GLenum mode : modes) {
+        glMatrixMode(mode);
+        glPushMatrix();
+        glLoadIdentity();
+    }
+    glMatrixMode(GL_PROJECTION);
+    glOrtho(0.0, viewWidth, 0.0, viewHeight, -1.0, 1.0);
+    glBegin(GL_QUADS);
+    for (const AffineRect& r : rects) {
+        const int corners[4][2] = {{0, 0}, {r.width, 0}, {r.width, r.height}, {0, r.height}};
+        for (const auto& corner : corners) {
+            TexCoordAllUnits(r.dsdx * corner[0] + r.dsdy * corner[1],
+                             r.dtdx * corner[0] + r.dtdy * corner[1]);
+            glVertex2d(r.x + corner[0], r.y + corner[1]);
+        }
+    }
+    glEnd();
+    for (GLenum mode : modes) {
+        glMatrixMode(mode);
+        glPopMatrix();
+    }
+    glFlush();
+}

@@ -5,6 +5,8 @@
 #include <windows.h>
 #include <GL/gl.h>
 
+#include <vector>
+
 #include "render/scene.h"
 
 bool InitRenderer();
@@ -15,3 +17,7 @@ void BindTextureStages(int stage, GLuint testTexture);
 void BindTextureStages();
 // Draws `scene` with the bound textures into the back buffer, without showing it.
 void DrawScene(const Scene& scene);
+
+// Draws the rectangles, flat on the window, with the bound textures into the
+// back buffer; the matrices are put back as they were.
+void DrawAffineRects(const std::vector<AffineRect>& rects);

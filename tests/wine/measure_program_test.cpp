@@ -101,6 +101,19 @@ double Number(const Report& report, const std::string& key)
     return found == report.json.end() ? std::nan("") : std::atof(found->second.c_str());
 }
 
+// The atlas on llvmpipe and softpipe: both follow the extension's column
+// formula, whose flower spans 3.5 levels at ratio 16, and take one level.
+void ExpectTheExtensionsFlower(const Report& r)
+{
+    EXPECT_EQ("extension", r.json.at("aniso.model"));
+    EXPECT_NE("blend", r.json.at("aniso.levelSelection"));
+    EXPECT_EQ(0.0, Number(r, "aniso.levelsUnderAniso"));
+    EXPECT_GE(Number(r, "aniso.flowerSpread"), 3.0);
+    EXPECT_LE(Number(r, "aniso.flowerSpread"), 5.0);
+    EXPECT_LT(Number(r, "aniso.effectiveRatioWorstAngle"), Number(r, "aniso.effectiveRatio"));
+    EXPECT_LT(Number(r, "aniso.modelResiduals.extension"), Number(r, "aniso.modelResiduals.ellipse"));
+}
+
 TEST(MeasureProgram, ReportTellsBrilinearFromTrilinear)
 {
     // The report's anisotropy and bias sweeps need the extensions.
@@ -117,7 +130,10 @@ TEST(MeasureProgram, ReportTellsBrilinearFromTrilinear)
               "lod.p99AbsError", "lod.meanAbsErrorInvariant", "trilinear.plateau",
               "trilinear.curve.31.measuredBlend", "angle.spread", "angle.curve.18.meanError",
               "aniso.maxAnisotropy", "aniso.meanAbsError", "aniso.blendsLevels", "bias.maxError",
-              "stages.count", "stages.identical", "seconds"})
+              "stages.count", "stages.identical", "seconds", "aniso.effectiveRatio",
+              "aniso.effectiveRatioWorstAngle", "aniso.flowerSpread", "aniso.model",
+              "aniso.modelResiduals.ellipse", "aniso.levelSelection", "aniso.levelsUnderAniso",
+              "aniso.flower.10.curve.23.isotropic", "aniso.ratioCurve.4.curve.10.measured"})
             EXPECT_EQ(1u, r->json.count(key)) << key;
         EXPECT_EQ("Quorvane V1.3 - OpenGL Texture Filtering Test Bench", r->json.at("program"));
         // A PNG, 1240 x 860 by its header.
@@ -133,6 +149,18 @@ TEST(MeasureProgram, ReportTellsBrilinearFromTrilinear)
     EXPECT_GT(Number(brilinear, "trilinear.plateau"), 0.3);
     EXPECT_LT(Number(trilinear, "lod.meanAbsError"), Number(brilinear, "lod.meanAbsError"));
     EXPECT_EQ("true", trilinear.json.at("stages.identical"));
+    ExpectTheExtensionsFlower(trilinear);
+}
+
+TEST(MeasureProgram, AtlasOnSoftpipe)
+{
+    SKIP_WITHOUT(anisoExtension);
+    const Report softpipe = Measure("softpipe", "GALLIUM_DRIVER=softpipe");
+    EXPECT_EQ(0u, softpipe.run.exitCode);
+    EXPECT_EQ("softpipe", softpipe.json.at("driver.renderer"));
+    ExpectTheExtensionsFlower(softpipe);
+    // Past 2x the level climbs with the ratio: log2(32 x 4 / 2) = 6 at most.
+    EXPECT_GE(Number(softpipe, "aniso.ratioCurve.1.curve.10.measured"), 5.0);
 }
 
 TEST(MeasureProgram, UnwritableFolderEndsWithCodeOneBeforeMeasuring)
