@@ -12,6 +12,7 @@
 #include "textures/bitmap_texture.h"
 #include "textures/checker_texture.h"
 #include "textures/dib_reader.h"
+#include "ui/picture_drop.h"
 #include "ui/resource.h"
 #include "ui/settings_values.h"
 
@@ -206,7 +207,7 @@ bool IsSlider(int id)
     return false;
 }
 
-// Lets the user pick a BMP file and, when it loads, shows it as test texture.
+// Lets the user pick a picture file and, when it loads, shows it as test texture.
 void BrowseForBitmap(HWND panel)
 {
     char path[pathCapacity] = {};
@@ -215,7 +216,9 @@ void BrowseForBitmap(HWND panel)
     // 64-bit build's dialog refuses.
     dialog.lStructSize = sizeof(dialog);
     dialog.hwndOwner = panel;
-    dialog.lpstrFilter = "BMP\0*.bmp\0All\0*.*\0\0";
+    // Pictures: what the imaging component decodes on every system since Vista.
+    dialog.lpstrFilter = "Pictures\0*.bmp;*.dib;*.png;*.jpg;*.jpeg;*.jpe;*.jfif;*.gif;*.tif;*.tiff;*.ico\0"
+                         "BMP\0*.bmp\0All\0*.*\0\0";
     dialog.nFilterIndex = 1;
     dialog.lpstrFile = path;
     dialog.nMaxFile = pathCapacity;
@@ -423,6 +426,9 @@ INT_PTR CALLBACK SettingsDialogProc(HWND panel, UINT message, WPARAM wParam, LPA
         return TRUE;
     case WM_NCLBUTTONDBLCLK:
         ToggleRollUp(panel);
+        return TRUE;
+    case WM_DROPFILES:
+        LoadDroppedPicture(reinterpret_cast<HDROP>(wParam));
         return TRUE;
     case WM_DESTROY:
         // The message loop must not hand messages to a panel that is gone.
