@@ -1,7 +1,6 @@
 #include "textures/picture_kind.h"
 
 #include <cstring>
-#include <utility>
 
 namespace {
 
@@ -31,17 +30,16 @@ bool ReadsAsBmp(const char* path, const unsigned char* head, size_t headLength)
     return headLength >= 2 && head[0] == 'B' && head[1] == 'M';
 }
 
-void BgrTopDownToRgbBottomUp(unsigned char* pixels, size_t width, size_t height)
+void BgraTopDownToRgbBottomUp(const unsigned char* bgra, size_t width, size_t height,
+                              unsigned char* rgb)
 {
-    const size_t rowBytes = width * 3;
-    for (size_t top = 0, bottom = height; top + 1 < bottom; ++top) {
-        --bottom;
-        unsigned char* a = pixels + top * rowBytes;
-        unsigned char* b = pixels + bottom * rowBytes;
-        for (size_t i = 0; i < rowBytes; ++i)
-            std::swap(a[i], b[i]);
+    for (size_t row = 0; row < height; ++row) {
+        const unsigned char* from = bgra + (height - 1 - row) * width * 4;
+        unsigned char* to = rgb + row * width * 3;
+        for (size_t x = 0; x < width; ++x, from += 4, to += 3) {
+            to[0] = from[2];
+            to[1] = from[1];
+            to[2] = from[0];
+        }
     }
-    const size_t total = rowBytes * height;
-    for (size_t i = 0; i < total; i += 3)
-        std::swap(pixels[i], pixels[i + 2]);
 }

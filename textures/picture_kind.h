@@ -9,6 +9,8 @@
 // to the platform's imaging component.
 bool ReadsAsBmp(const char* path, const unsigned char* head, size_t headLength);
 
-// Turns rows of blue, green, red, top row first (as the imaging component
-// gives them), in place into rows of red, green, blue, bottom row first.
-void BgrTopDownToRgbBottomUp(unsigned char* pixels, size_t width, size_t height);
+// Turns rows of blue, green, red, alpha, top row first (as the imaging
+// component gives them) into rows of red, green, blue, bottom row first. The
+// colour is taken as stored: alpha is dropped, as the BMP reader drops it.
+void BgraTopDownToRgbBottomUp(const unsigned char* bgra, size_t width, size_t height,
+                              unsigned char* rgb);

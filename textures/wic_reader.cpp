@@ -18,6 +18,7 @@ struct WicDecoding {
     IWICBitmapDecoder* decoder;
     IWICBitmapFrameDecode* frame;
     IWICFormatConverter* converter;
+    unsigned char* bgra;    // malloc, the converter's pixels
     unsigned char* pixels;  // malloc, handed over with the image
     RgbImage* image;        // malloc, the result
 };
@@ -75,9 +76,10 @@ HRESULT Decode(const wchar_t* path, WicDecoding& decoding)
         result = decoding.decoder->GetFrame(0, &decoding.frame);
     if (SUCCEEDED(result))
         result = decoding.factory->CreateFormatConverter(&decoding.converter);
-    // Blue, green, red as the BMP reader's section gives them; alpha is dropped.
+    // 32-bit BGRA: the one target every decoder's format converts to (Wine's
+    // converter makes no 24-bit pixels of a palette).
     if (SUCCEEDED(result))
-        result = decoding.converter->Initialize(decoding.frame, GUID_WICPixelFormat24bppBGR,
+        result = decoding.converter->Initialize(decoding.frame, GUID_WICPixelFormat32bppBGRA,
                                                 WICBitmapDitherTypeNone, nullptr, 0.0,
                                                 WICBitmapPaletteTypeCustom);
     UINT width = 0;
@@ -87,18 +89,19 @@ HRESULT Decode(const wchar_t* path, WicDecoding& decoding)
     if (FAILED(result))
         return result;
     // CopyPixels counts its buffer in 32 bits; RgbImage its sides in 31.
-    const uint64_t bytes = static_cast<uint64_t>(width) * height * 3;
-    if (width == 0 || height == 0 || width > INT32_MAX || height > INT32_MAX || bytes > UINT32_MAX)
+    const uint64_t bgraBytes = static_cast<uint64_t>(width) * height * 4;
+    if (width == 0 || height == 0 || width > INT32_MAX || height > INT32_MAX || bgraBytes > UINT32_MAX)
         return WINCODEC_ERR_BADIMAGE;
-    decoding.pixels = static_cast<unsigned char*>(std::malloc(static_cast<size_t>(bytes)));
+    decoding.bgra = static_cast<unsigned char*>(std::malloc(static_cast<size_t>(bgraBytes)));
+    decoding.pixels = static_cast<unsigned char*>(std::malloc(static_cast<size_t>(bgraBytes / 4 * 3)));
     decoding.image = static_cast<RgbImage*>(std::malloc(sizeof(RgbImage)));
-    if (decoding.pixels == nullptr || decoding.image == nullptr)
+    if (decoding.bgra == nullptr || decoding.pixels == nullptr || decoding.image == nullptr)
         return E_OUTOFMEMORY;
-    result = decoding.converter->CopyPixels(nullptr, width * 3, static_cast<UINT>(bytes),
-                                            decoding.pixels);
+    result = decoding.converter->CopyPixels(nullptr, width * 4, static_cast<UINT>(bgraBytes),
+                                            decoding.bgra);
     if (FAILED(result))
         return result;
-    BgrTopDownToRgbBottomUp(decoding.pixels, width, height);
+    BgraTopDownToRgbBottomUp(decoding.bgra, width, height, decoding.pixels);
     decoding.image->width = static_cast<int32_t>(width);
     decoding.image->height = static_cast<int32_t>(height);
     decoding.image->pixels = decoding.pixels;
@@ -117,6 +120,7 @@ void ReleaseDecoding(WicDecoding& decoding, bool made)
         decoding.decoder->Release();
     if (decoding.factory != nullptr)
         decoding.factory->Release();
+    std::free(decoding.bgra);
     if (!made) {
         std::free(decoding.pixels);
         std::free(decoding.image);

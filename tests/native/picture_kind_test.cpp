@@ -32,24 +32,27 @@ TEST(PictureKind, BmpByNameOrByItsFirstBytes)
         EXPECT_EQ(row.bmp, ReadsAsBmp(row.path, row.head, row.length)) << row.path;
 }
 
-TEST(PictureKind, RowsTurnBottomUpAndBlueSwapsWithRed)
+TEST(PictureKind, RowsTurnBottomUpBlueSwapsWithRedAndAlphaGoes)
 {
-    // Pixel (x, y) from the top holds blue 10y + x, green 100, red 200 + x.
+    // Pixel (x, y) from the top holds blue 10y + x, green 100, red 200 + x,
+    // alpha 7: the alpha must not show in any channel.
     const struct {
         size_t width;
         size_t height;
     } sizes[] = {{1, 1}, {2, 3}, {3, 4}, {5, 1}, {1, 6}};
     for (const auto& size : sizes) {
-        std::vector<unsigned char> pixels;
+        std::vector<unsigned char> bgra;
         for (size_t y = 0; y < size.height; ++y)
             for (size_t x = 0; x < size.width; ++x)
-                pixels.insert(pixels.end(), {static_cast<unsigned char>(10 * y + x), 100,
-                                             static_cast<unsigned char>(200 + x)});
-        BgrTopDownToRgbBottomUp(pixels.data(), size.width, size.height);
+                bgra.insert(bgra.end(), {static_cast<unsigned char>(10 * y + x), 100,
+                                         static_cast<unsigned char>(200 + x), 7});
+        // Exactly the picture's size, so ASan sees any write past it.
+        std::vector<unsigned char> rgb(size.width * size.height * 3);
+        BgraTopDownToRgbBottomUp(bgra.data(), size.width, size.height, rgb.data());
         for (size_t row = 0; row < size.height; ++row)
             for (size_t x = 0; x < size.width; ++x) {
                 const size_t y = size.height - 1 - row;
-                const unsigned char* p = &pixels[(row * size.width + x) * 3];
+                const unsigned char* p = &rgb[(row * size.width + x) * 3];
                 EXPECT_EQ(200 + x, p[0]) << size.width << "x" << size.height << " row " << row;
                 EXPECT_EQ(100, p[1]);
                 EXPECT_EQ(10 * y + x, p[2]) << size.width << "x" << size.height << " row " << row;

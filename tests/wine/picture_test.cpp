@@ -68,22 +68,31 @@ std::string WriteBmpPicture(const std::string& name)
     return WriteBytes(name, bmp::WriteRgb24(pictureWidth, pictureHeight, rgb));
 }
 
-// The picture written by the imaging component's encoder for `container`.
+// The picture written by the imaging component's encoder for `container`:
+// 24-bit, or for GIF one palette entry per pixel (35 colours).
 std::string WriteEncodedPicture(const std::string& name, const GUID& container)
 {
     const std::string path = TempPath(name);
+    const bool indexed = container == GUID_ContainerFormatGif;
     std::vector<unsigned char> bgr;
+    std::vector<WICColor> colours;
     for (int y = 0; y < pictureHeight; ++y)
-        for (int x = 0; x < pictureWidth; ++x)
-            for (int c = 2; c >= 0; --c)
+        for (int x = 0; x < pictureWidth; ++x) {
+            if (indexed)
+                bgr.push_back(static_cast<unsigned char>(colours.size()));
+            colours.push_back(0xFF000000u | Channel(x, y, 0) << 16 | Channel(x, y, 1) << 8 | Channel(x, y, 2));
+            for (int c = 2; c >= 0 && !indexed; --c)
                 bgr.push_back(Channel(x, y, c));
+        }
     const std::wstring widePath(path.begin(), path.end());
     const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     IWICImagingFactory* factory = nullptr;
     IWICStream* stream = nullptr;
     IWICBitmapEncoder* encoder = nullptr;
     IWICBitmapFrameEncode* frame = nullptr;
-    WICPixelFormatGUID format = GUID_WICPixelFormat24bppBGR;
+    IWICPalette* palette = nullptr;
+    const WICPixelFormatGUID wanted = indexed ? GUID_WICPixelFormat8bppIndexed : GUID_WICPixelFormat24bppBGR;
+    WICPixelFormatGUID format = wanted;
     HRESULT result = CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
                                       IID_PPV_ARGS(&factory));
     if (SUCCEEDED(result))
@@ -102,15 +111,22 @@ std::string WriteEncodedPicture(const std::string& name, const GUID& container)
         result = frame->SetSize(pictureWidth, pictureHeight);
     if (SUCCEEDED(result))
         result = frame->SetPixelFormat(&format);
-    EXPECT_TRUE(format == GUID_WICPixelFormat24bppBGR) << name;
+    EXPECT_TRUE(format == wanted) << name;
+    if (SUCCEEDED(result) && indexed)
+        result = factory->CreatePalette(&palette);
+    if (SUCCEEDED(result) && indexed)
+        result = palette->InitializeCustom(colours.data(), static_cast<UINT>(colours.size()));
+    if (SUCCEEDED(result) && indexed)
+        result = frame->SetPalette(palette);
+    const UINT stride = static_cast<UINT>(bgr.size() / pictureHeight);
     if (SUCCEEDED(result))
-        result = frame->WritePixels(pictureHeight, pictureWidth * 3, static_cast<UINT>(bgr.size()), bgr.data());
+        result = frame->WritePixels(pictureHeight, stride, static_cast<UINT>(bgr.size()), bgr.data());
     if (SUCCEEDED(result))
         result = frame->Commit();
     if (SUCCEEDED(result))
         result = encoder->Commit();
     EXPECT_EQ(S_OK, result) << name;
-    for (IUnknown* object : {static_cast<IUnknown*>(frame), static_cast<IUnknown*>(encoder),
+    for (IUnknown* object : {static_cast<IUnknown*>(palette), static_cast<IUnknown*>(frame), static_cast<IUnknown*>(encoder),
                              static_cast<IUnknown*>(stream), static_cast<IUnknown*>(factory)})
         if (object != nullptr)
             object->Release();
@@ -190,7 +206,7 @@ protected:
     std::vector<std::string> paths;
 };
 
-TEST_F(PictureTest, PngTiffAndJpegMakeTheTextureOfTheSameBmp)
+TEST_F(PictureTest, PngTiffGifAndJpegMakeTheTextureOfTheSameBmp)
 {
     const std::string bmpPath = Keep(WriteBmpPicture("same.bmp"));
     ASSERT_TRUE(LoadBitmapTexture(bmpPath.c_str()));
@@ -204,6 +220,7 @@ TEST_F(PictureTest, PngTiffAndJpegMakeTheTextureOfTheSameBmp)
     } formats[] = {
         {"same.png", GUID_ContainerFormatPng, 0},
         {"same.tif", GUID_ContainerFormatTiff, 0},
+        {"same.gif", GUID_ContainerFormatGif, 0},
         {"same.jpg", GUID_ContainerFormatJpeg, 24},
     };
     for (const auto& format : formats) {
