@@ -207,7 +207,7 @@ LRESULT CALLBACK RenderWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
         return 0;
     case WM_PAINT:
         if (viewer.renderContext != nullptr) {
-            RenderScene();
+            PresentFrame();
             ValidateRect(window, nullptr);
         }
         return 0;
