@@ -49,7 +49,7 @@ void Report(const char* what, int runs, const std::function<void()>& work)
 
 void Frame()
 {
-    RenderScene();
+    PresentFrame();
     glFinish();
 }
 
