@@ -18,59 +18,44 @@ namespace {
 MultiTexCoord2dProc countingMultiTexCoord = nullptr;
 std::string titleWhileDrawing;
 
-std::string WindowTitle()
+std::string Title()
 {
     char title[256] = {};
     GetWindowTextA(viewer.mainWindow, title, sizeof(title));
     return title;
 }
 
-// Every frame with faces passes here: the render window's title mid-frame.
+// Every frame with faces passes here.
 void APIENTRY RecordTitle(GLenum unit, GLdouble s, GLdouble t)
 {
-    titleWhileDrawing = WindowTitle();
+    titleWhileDrawing = Title();
     countingMultiTexCoord(unit, s, t);
 }
 
-void StepRepeatU()
+// One step right of a scroll bar or of the faces slider, as the user makes it.
+void Step(int id)
 {
-    SendMessageA(testPanel, WM_HSCROLL, MAKEWPARAM(SB_LINERIGHT, 0),
-                 reinterpret_cast<LPARAM>(Item(IDC_REPEAT_U_SCROLL)));
-}
-
-void StepFaces()
-{
-    HWND slider = Item(IDC_FACES_SLIDER);
-    const LRESULT position = SendMessageA(slider, TBM_GETPOS, 0, 0);
-    SendMessageA(slider, TBM_SETPOS, TRUE, position + 1);
-    SendMessageA(testPanel, WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, position + 1),
-                 reinterpret_cast<LPARAM>(slider));
-}
-
-class SlowFrameTest : public testing::Test {
-protected:
-    void SetUp() override
-    {
-        ASSERT_NO_FATAL_FAILURE(OpenPanel());
-        countingMultiTexCoord = viewer.pfnMultiTexCoord2d;
-        viewer.pfnMultiTexCoord2d = RecordTitle;
+    HWND control = Item(id);
+    int code = SB_LINERIGHT, position = 0;
+    if (id == IDC_FACES_SLIDER) {
+        code = SB_THUMBPOSITION;
+        position = static_cast<int>(SendMessageA(control, TBM_GETPOS, 0, 0)) + 1;
+        SendMessageA(control, TBM_SETPOS, TRUE, position);
     }
-    void TearDown() override { ClosePanel(); }
-};
+    SendMessageA(testPanel, WM_HSCROLL, MAKEWPARAM(code, position), reinterpret_cast<LPARAM>(control));
+}
 
-TEST_F(SlowFrameTest, TenChangesAfterASlowFrameAreDrawnOnceAtTheLastState)
+TEST(SlowFrameTest, TenChangesAfterASlowFrameAreDrawnOnceAtTheLastState)
 {
-    const std::string banner = productBanner;
+    ASSERT_NO_FATAL_FAILURE(OpenPanel());
+    countingMultiTexCoord = viewer.pfnMultiTexCoord2d;
+    viewer.pfnMultiTexCoord2d = RecordTitle;
     const struct {
         double lastFrame;  // seconds the frame before took
-        void (*step)();
-        const char* title;  // mid-frame
-    } cases[] = {
-        {0.3, StepRepeatU, ""},
-        {1.5, StepFaces, " - drawing..."},
-        {40.0, StepRepeatU, " - drawing..."},
-        {1.5, StepRepeatU, " - drawing..."},
-    };
+        int id;
+        const char* title;  // mid-frame, after the banner
+    } cases[] = {{0.3, IDC_REPEAT_U_SCROLL, ""}, {1.5, IDC_FACES_SLIDER, " - drawing..."},
+                 {40.0, IDC_REPEAT_U_SCROLL, " - drawing..."}};
     for (const auto& c : cases) {
         PumpMessages();
         TakeFrameCount();
@@ -78,23 +63,22 @@ TEST_F(SlowFrameTest, TenChangesAfterASlowFrameAreDrawnOnceAtTheLastState)
         const int faces = viewer.scene.tunnelFaces;
         viewer.lastFrameSeconds = c.lastFrame;
         for (int i = 0; i < 10; ++i)
-            c.step();
+            Step(c.id);
         // The state has every change; nothing is drawn while messages wait.
-        const bool byFaces = c.step == StepFaces;
-        EXPECT_NEAR(repeatU + (byFaces ? 0.0 : 1.0), viewer.scene.texScaleU, 1e-9);
-        EXPECT_EQ(faces + (byFaces ? 10 : 0), viewer.scene.tunnelFaces);
+        EXPECT_NEAR(repeatU + (c.id == IDC_FACES_SLIDER ? 0.0 : 1.0), viewer.scene.texScaleU, 1e-9);
+        EXPECT_EQ(faces + (c.id == IDC_FACES_SLIDER ? 10 : 0), viewer.scene.tunnelFaces);
         EXPECT_EQ(0, TakeFrameCount()) << c.lastFrame;
-        titleWhileDrawing.clear();
         PumpMessages();
         EXPECT_EQ(1, TakeFrameCount()) << c.lastFrame;
-        EXPECT_EQ(banner + c.title, titleWhileDrawing) << c.lastFrame;
-        EXPECT_EQ(banner, WindowTitle());
+        EXPECT_EQ(productBanner + std::string(c.title), titleWhileDrawing) << c.lastFrame;
+        EXPECT_EQ(productBanner, Title());
         // This driver is quick: the next change is drawn at once again.
         EXPECT_LT(viewer.lastFrameSeconds, slowFrameSeconds);
     }
     for (int i = 0; i < 10; ++i)
-        StepRepeatU();
+        Step(IDC_REPEAT_U_SCROLL);
     EXPECT_EQ(10, TakeFrameCount());
+    ClosePanel();
 }
 
 }  // namespace
