@@ -15,6 +15,7 @@
 #include "app/standard_streams.h"
 #include "capture/view_capture.h"
 #include "ui/resource.h"
+#include "ui/picture_drop.h"
 #include "ui/settings_panel.h"
 
 namespace {
@@ -64,6 +65,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR command
                                                viewer.mainWindow, SettingsDialogProc, 0);
     ShowWindow(viewer.settingsDialog, showCommand);
     UpdateWindow(viewer.settingsDialog);
+    AcceptDroppedPictures();
     if (!arguments.empty())
         PostThreadMessageA(GetCurrentThreadId(), runCommandLineMessage, 0, 0);
 

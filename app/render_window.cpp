@@ -11,6 +11,7 @@
 #include "app/gl_constants.h"
 #include "render/scene.h"
 #include "render/scene_renderer.h"
+#include "ui/picture_drop.h"
 
 const char* const productBanner = "Quorvane V1.3 - OpenGL Texture Filtering Test Bench";
 
@@ -206,9 +207,12 @@ LRESULT CALLBACK RenderWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
         return 0;
     case WM_PAINT:
         if (viewer.renderContext != nullptr) {
-            RenderScene();
+            PresentFrame();
             ValidateRect(window, nullptr);
         }
+        return 0;
+    case WM_DROPFILES:
+        LoadDroppedPicture(reinterpret_cast<HDROP>(wParam));
         return 0;
     case WM_GETDPISCALEDSIZE: {
         // Moving to a monitor of another scale: the frame changes, the client

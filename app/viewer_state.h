@@ -12,6 +12,9 @@
 typedef void(APIENTRY* ActiveTextureProc)(GLenum unit);
 typedef void(APIENTRY* MultiTexCoord2dProc)(GLenum unit, GLdouble s, GLdouble t);
 
+// A frame this slow or slower makes further changes wait and coalesce.
+const double slowFrameSeconds = 0.25;
+
 enum TextureIndex { checkerTexture = 0, bitmapTexture = 1, whiteTexture = 2 };
 
 struct ViewerState {
@@ -56,6 +59,10 @@ struct ViewerState {
 
     // The render window shows the level-of-detail error map instead of the view.
     bool errorView = false;
+
+    // How long the last presented frame took; from slowFrameSeconds on, a
+    // change waits for the queue to empty before it is drawn (RenderScene).
+    double lastFrameSeconds = 0.0;
 
     // A screenshot or measuring run: failures go to standard error instead of
     // boxes that would wait for a click (TellUser).

@@ -47,6 +47,8 @@ const OptionRow optionTable[] = {
     {"--checker", "E", Integer, -8, 8, 0, nullptr, &CaptureOptions::checker, nullptr, nullptr},
     {"--bmp", "PATH", Path, 0, 0, 0, nullptr, nullptr, &CaptureOptions::bmp,
      "a BMP file's path (up to 259 characters)"},
+    {"--picture", "PATH", Path, 0, 0, 0, nullptr, nullptr, &CaptureOptions::bmp,
+     "a picture's path: BMP, PNG, JPEG, GIF, TIFF ... (as --bmp)"},
     {"--texture", "checkerboard|bmp", Choice, 0, 0, 0, textureNames, &CaptureOptions::texture,
      nullptr, nullptr},
     {"--mipmaps", "normal|tinted|full", Choice, 0, 0, 0, mipmapNames, &CaptureOptions::mipmaps,

@@ -5,6 +5,7 @@ set(PORTABLE_SOURCES
     app/extension_words.cpp
     textures/checker_texels.cpp
     textures/dib_header.cpp
+    textures/picture_kind.cpp
     textures/bitmap_levels.cpp
     textures/texture_limit.cpp
     textures/mip_scaler.cpp
@@ -31,9 +32,12 @@ set(PLATFORM_SOURCES
     app/window_dpi.cpp
     textures/checker_texture.cpp
     textures/dib_reader.cpp
+    textures/wic_reader.cpp
+    textures/picture_file.cpp
     textures/bitmap_texture.cpp
     render/scene_renderer.cpp
     ui/settings_panel.cpp
+    ui/picture_drop.cpp
     capture/file_output.cpp
     app/standard_streams.cpp
     app/user_report.cpp

@@ -9,6 +9,7 @@
 #include "app/viewer_state.h"
 #include "textures/bitmap_levels.h"
 #include "textures/dib_reader.h"
+#include "textures/picture_file.h"
 #include "textures/mip_scaler.h"
 #include "textures/texture_limit.h"
 
@@ -37,7 +38,7 @@ bool FitsDriver(const RgbImage& picture)
 
 bool LoadBitmapTexture(const char* path)
 {
-    RgbImage* picture = LoadDibImage(path);
+    RgbImage* picture = LoadPictureImage(path);
     if (picture == nullptr)
         return false;
     if (!FitsDriver(*picture)) {

@@ -1,4 +1,5 @@
-// The test texture made from a BMP file, with a generated, coloured mip chain.
+// The test texture made from a picture file (BMP, PNG, JPEG...), with a
+// generated, coloured mip chain.
 #pragma once
 
 // Replaces bitmapTexture with the picture at `path` and all its mip levels,

@@ -207,12 +207,16 @@ bool IsSlider(int id)
     return false;
 }
 
-// Lets the user pick a BMP file and, when it loads, shows it as test texture.
+// Lets the user pick a picture file and, when it loads, shows it as test texture.
 void BrowseForBitmap(HWND panel)
 {
     char path[pathCapacity] = {};
-    OPENFILENAMEA dialog = FileDialog(panel, "BMP\0*.bmp\0All\0*.*\0\0", path,
-                                      OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST);
+    // Pictures: what the imaging component decodes on every system since Vista.
+    OPENFILENAMEA dialog =
+        FileDialog(panel,
+                   "Pictures\0*.bmp;*.dib;*.png;*.jpg;*.jpeg;*.jpe;*.jfif;*.gif;*.tif;*.tiff;*.ico\0"
+                   "BMP\0*.bmp\0All\0*.*\0\0",
+                   path, OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST);
     if (GetOpenFileNameA(&dialog))
         LoadBitmapAsBrowsed(panel, path);
     else
@@ -416,6 +420,10 @@ INT_PTR CALLBACK SettingsDialogProc(HWND panel, UINT message, WPARAM wParam, LPA
         return TRUE;
     case WM_NCLBUTTONDBLCLK:
         ToggleRollUp(panel);
+        return TRUE;
+    case WM_DROPFILES:
+        // Dropped on the panel or the render window alike: the window loads it.
+        SendMessageA(viewer.mainWindow, WM_DROPFILES, wParam, lParam);
         return TRUE;
     case WM_DESTROY:
         // The message loop must not hand messages to a panel that is gone.

@@ -203,8 +203,8 @@ int main(int argc, char** argv)
     viewer.mipmapMode = Tinted;
     Report("BuildCheckerTexture", runs, [] { BuildCheckerTexture(); });
     BindTextureStages();
-    Report("RenderScene, default tunnel (200 faces)", runs, [] {
-        RenderScene();
+    Report("PresentFrame, default tunnel (200 faces)", runs, [] {
+        PresentFrame();
         glFinish();
     });
 

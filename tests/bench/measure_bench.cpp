@@ -25,7 +25,7 @@ namespace {
 
 void Frame()
 {
-    RenderScene();
+    PresentFrame();
     glFinish();
 }
 

@@ -56,6 +56,11 @@ TEST(CommandLine, PathsUpToTheLimit)
     EXPECT_EQ(259u, options.screenshot->size());
     EXPECT_FALSE(ParseCommandLine({"--bmp", longest + "a"}, &options, &error));
     EXPECT_FALSE(ParseCommandLine({"--screenshot", longest.substr(3) + ".png"}, &options, &error));
+    // --picture is --bmp under another name: the same field, once.
+    ASSERT_TRUE(ParseCommandLine({"--picture", "card.png", "--texture", "bmp"}, &options, &error));
+    EXPECT_EQ("card.png", options.bmp.value());
+    EXPECT_FALSE(ParseCommandLine({"--bmp", "a.bmp", "--picture", "b.png"}, &options, &error));
+    EXPECT_EQ("--picture: given twice; allowed values: a picture's path: BMP, PNG, JPEG, GIF, TIFF ... (as --bmp)", error);
 }
 
 TEST(CommandLine, RefusesWithTheOptionAndItsAllowedValues)

@@ -81,7 +81,7 @@ protected:
 
 TEST_F(MeasureTest, ProbeReadsLevelsAndLeavesTheFrameAsItWas)
 {
-    RenderScene();
+    PresentFrame();
     const std::vector<uint8_t> before = BackBuffer();
     const GlSnapshot state = Snapshot();
     const TextureShape shape = BoundTextureShape();
@@ -107,7 +107,7 @@ TEST_F(MeasureTest, ProbeReadsLevelsAndLeavesTheFrameAsItWas)
     EXPECT_LT(lowest, 0.5f);
     EXPECT_GT(highest, 6.0f);
 
-    RenderScene();
+    PresentFrame();
     EXPECT_TRUE(before == BackBuffer()) << "the next frame is the frame as before";
 }
 
@@ -144,7 +144,7 @@ TEST_F(MeasureTest, ProbeTakesTheShapeOfABitmapTexture)
 
 TEST_F(MeasureTest, ErrorViewShowsTheMapAndMBringsThePictureBack)
 {
-    RenderScene();
+    PresentFrame();
     const std::vector<uint8_t> picture = BackBuffer();
     const GlSnapshot state = Snapshot();
     ToggleErrorView();
@@ -163,11 +163,11 @@ TEST_F(MeasureTest, ErrorViewShowsTheMapAndMBringsThePictureBack)
     EXPECT_GT(noValue, 100);
     // A change while on redraws the map of the new view.
     viewer.scene.sceneRotation = 45.0;
-    RenderScene();
+    PresentFrame();
     EXPECT_FALSE(map == BackBuffer());
     viewer.scene.sceneRotation = 0.0;
     // A capture keeps what the window shows: the map, and the map stays.
-    RenderScene();
+    PresentFrame();
     const std::vector<uint8_t> shown = BackBuffer();
     char directory[MAX_PATH] = {};
     GetTempPathA(MAX_PATH, directory);
@@ -195,7 +195,7 @@ TEST_F(MeasureTest, BatteryPutsSettingsAndStateBack)
     glTexEnvf(GL_TEXTURE_FILTER_CONTROL_EXT, GL_TEXTURE_LOD_BIAS_EXT, 0.5f);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST_MIPMAP_NEAREST);
     glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MAX_ANISOTROPY_EXT, 4.0f);
-    RenderScene();
+    PresentFrame();
     const std::vector<uint8_t> before = BackBuffer();
     const GlSnapshot state = Snapshot();
     const ViewerState settings = viewer;
@@ -218,7 +218,7 @@ TEST_F(MeasureTest, BatteryPutsSettingsAndStateBack)
     if (DriverOffers(anisoExtension)) {
         EXPECT_FLOAT_EQ(4.0f, anisotropy);
     }
-    RenderScene();
+    PresentFrame();
     EXPECT_TRUE(before == BackBuffer());
 
     // Every unit measured; the sweeps cover their ranges.

@@ -285,7 +285,7 @@ TEST_F(RendererTest, TexCoordCallsPerFrame)
     CountTexCoords();
     // Before the panel counts the units no coordinate is sent, even with faces.
     viewer.scene.tunnelFaces = 200;
-    RenderScene();
+    PresentFrame();
     EXPECT_EQ(0u, texCoordCalls.size());
 
     glGetIntegerv(GL_MAX_TEXTURE_UNITS, &viewer.textureUnitCount);
@@ -306,7 +306,7 @@ TEST_F(RendererTest, TexCoordCallsPerFrame)
         texCoordCalls.clear();
         viewer.scene.plane = c.plane;
         viewer.scene.tunnelFaces = c.faces;
-        RenderScene();
+        PresentFrame();
         ASSERT_EQ(c.calls, texCoordCalls.size()) << c.plane << " " << c.faces;
         // Units ascend for every vertex.
         for (size_t i = 0; i < texCoordCalls.size(); ++i)
@@ -316,7 +316,7 @@ TEST_F(RendererTest, TexCoordCallsPerFrame)
     // Plane corners.
     texCoordCalls.clear();
     viewer.scene.plane = true;
-    RenderScene();
+    PresentFrame();
     const double corners[4][2] = {{10.5, 1.0}, {10.5, -1.0}, {-10.5, -1.0}, {-10.5, 1.0}};
     for (int corner = 0; corner < 4; ++corner) {
         EXPECT_EQ(corners[corner][0], texCoordCalls[corner * units].s);
@@ -327,7 +327,7 @@ TEST_F(RendererTest, TexCoordCallsPerFrame)
     texCoordCalls.clear();
     viewer.scene.plane = false;
     viewer.scene.tunnelFaces = 3;
-    RenderScene();
+    PresentFrame();
     EXPECT_EQ(10.5, texCoordCalls[0].s);
     EXPECT_EQ(0.0, texCoordCalls[0].t);
     EXPECT_EQ(-10.5, texCoordCalls[units].s);
@@ -345,7 +345,7 @@ TEST_F(RendererTest, TextureMatrixRotatesAndShiftsOnlyTheStageUnit)
     BindTextureStages();
     viewer.scene.textureRotation = 90.0;
     viewer.scene.tunnelFaces = 3;
-    RenderScene();
+    PresentFrame();
     GLint mode = 0;
     glGetIntegerv(GL_MATRIX_MODE, &mode);
     EXPECT_EQ(GL_MODELVIEW, mode);
@@ -359,7 +359,7 @@ TEST_F(RendererTest, TextureMatrixRotatesAndShiftsOnlyTheStageUnit)
     EXPECT_NEAR(-9.25, m[13], 1e-5);
 
     viewer.scene.plane = true;
-    RenderScene();
+    PresentFrame();
     glGetDoublev(GL_TEXTURE_MATRIX, m);
     EXPECT_NEAR(0.0, m[12], 1e-9);
     EXPECT_NEAR(0.0, m[13], 1e-9);
@@ -374,7 +374,7 @@ TEST_F(RendererTest, TextureMatrixRotatesAndShiftsOnlyTheStageUnit)
 
 TEST_F(RendererTest, AllZeroSettingsDrawOnlyTheClearColour)
 {
-    RenderScene();
+    PresentFrame();
     const std::vector<Rgb> frame = ReadFrame();
     size_t grey = 0;
     for (const Rgb& pixel : frame)
@@ -385,7 +385,7 @@ TEST_F(RendererTest, AllZeroSettingsDrawOnlyTheClearColour)
 TEST_F(RendererTest, DefaultTunnelCoversTheViewWithTintedLevels)
 {
     SetPanelDefaults();
-    RenderScene();
+    PresentFrame();
     std::vector<Rgb> frame = ReadFrame();
     KeepFrame(frame, "tunnel-tinted");
     EXPECT_EQ(clearGrey, frame[300 * frameWidth + 400]);  // the far opening
@@ -397,7 +397,7 @@ TEST_F(RendererTest, DefaultTunnelCoversTheViewWithTintedLevels)
 
     // A clear colour no texel can take shows every pixel the tunnel misses.
     glClearColor(1.0f, 0.0f, 1.0f, 0.0f);
-    RenderScene();
+    PresentFrame();
     frame = ReadFrame();
     size_t uncovered = 0;
     for (int y = 0; y < frameHeight; ++y)
@@ -417,7 +417,7 @@ TEST_F(RendererTest, FullColoredNearestMipmapShowsOnlyLevelColours)
     BuildCheckerTexture();
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST_MIPMAP_NEAREST);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-    RenderScene();
+    PresentFrame();
     KeepFrame(ReadFrame(), "tunnel-full-colored-nearest");
     const std::set<Rgb> allowed = {{254, 0, 0},   {0, 254, 0},   {0, 0, 254}, {254, 0, 254},
                                    {0, 254, 254}, {254, 254, 0}, {0, 0, 0},   {254, 254, 254},
@@ -437,7 +437,7 @@ TEST_F(RendererTest, FarPlaneLeavesGreyCornersAndTiltMovesIt)
     SetPanelDefaults();
     viewer.scene.plane = true;
     viewer.scene.planeDistance = 300.0;
-    RenderScene();
+    PresentFrame();
     std::vector<Rgb> frame = ReadFrame();
     EXPECT_EQ(clearGrey, frame[0]);
     EXPECT_EQ(clearGrey, frame[frameWidth - 1]);
@@ -449,12 +449,12 @@ TEST_F(RendererTest, FarPlaneLeavesGreyCornersAndTiltMovesIt)
     // edge recedes and the top of the view shows the clear colour again; the
     // near edge is cut by the near plane at the bottom.
     viewer.scene.planeDistance = 20.0;
-    RenderScene();
+    PresentFrame();
     frame = ReadFrame();
     EXPECT_NE(clearGrey, frame[(frameHeight - 1) * frameWidth + 400]);
     EXPECT_NE(clearGrey, frame[400]);
     viewer.scene.planeAngle = 80.0;
-    RenderScene();
+    PresentFrame();
     frame = ReadFrame();
     KeepFrame(frame, "plane-tilted-80");
     EXPECT_EQ(clearGrey, frame[(frameHeight - 1) * frameWidth + 400]);
@@ -467,7 +467,7 @@ TEST_F(RendererTest, GdiSeesTheSameFrameAsTheBackBuffer)
     SetPanelDefaults();
     viewer.scene.plane = true;
     viewer.scene.planeDistance = 300.0;
-    RenderScene();
+    PresentFrame();
     const std::vector<Rgb> frame = ReadFrame();
     HDC windowDc = GetDC(viewer.mainWindow);
     for (const POINT p : {POINT{0, 0}, POINT{400, 300}, POINT{420, 310}, POINT{799, 599}}) {
