@@ -16,12 +16,15 @@ set(PORTABLE_SOURCES
     measure/scene_model.cpp
     measure/ideal_lod.cpp
     measure/footprint_atlas.cpp
+    measure/lod_models.cpp
+    measure/filter_precision.cpp
     measure/probe_colors.cpp
     measure/lod_figures.cpp
     measure/error_image.cpp
     measure/report_json.cpp
     measure/report_sheet.cpp
     measure/flower_plot.cpp
+    measure/rules_sheet.cpp
 )
 
 # Code on Win32, OpenGL and GLU.
@@ -45,6 +48,7 @@ set(PLATFORM_SOURCES
     app/command_line_run.cpp
     measure/lod_probe.cpp
     measure/error_view.cpp
+    measure/rules_probe.cpp
     measure/measure_battery.cpp
     measure/sheet_text.cpp
     measure/measure_report.cpp

@@ -104,39 +104,14 @@ void ComputeIdealLodMap(const SceneModel& model, const LodRule& rule, bool withI
     map.invariant.assign(withInvariant ? pixels : 0, 0.0f);
     map.invariantClass.assign(withInvariant ? pixels : 0, LodUncovered);
     const double bias = EffectiveBias(rule);
-    int rowHint = -1;
-    for (int row = 0; row < viewHeight; ++row) {
-        const double y = row + 0.5;
-        int hint = rowHint;
-        bool firstInRow = true;
-        for (int column = 0; column < viewWidth; ++column) {
-            const double x = column + 0.5;
-            TexelJacobian j;
-            int face = -1;
-            // Mostly the neighbour's face; a walk only where the faces change.
-            const FaceHit hit = hint >= 0 ? HitFace(model.faces[hint], x, y, j) : HitUnknown;
-            if (hit == HitInside) {
-                face = hint;
-            } else if (hit != HitOutside) {
-                face = FaceAt(model, x, y, hint);
-                if (face >= 0)
-                    j = JacobianAt(model.faces[face], x, y);
-            }
-            if (face < 0)
-                continue;
-            if (firstInRow)
-                rowHint = face;
-            firstInRow = false;
-            hint = face;
-            const size_t at = static_cast<size_t>(row) * viewWidth + column;
-            const double lambda = OpenGlRuleLod(j, rule.maxAnisotropy) + bias;
-            map.openGl[at] = static_cast<float>(lambda);
-            map.openGlClass[at] = ClassifyLod(lambda, rule.lastLevel);
-            if (withInvariant) {
-                const double invariant = InvariantLod(j, rule.maxAnisotropy) + bias;
-                map.invariant[at] = static_cast<float>(invariant);
-                map.invariantClass[at] = ClassifyLod(invariant, rule.lastLevel);
-            }
+    ForEachCoveredPixel(model, [&](size_t at, const TexelJacobian& j) {
+        const double lambda = OpenGlRuleLod(j, rule.maxAnisotropy) + bias;
+        map.openGl[at] = static_cast<float>(lambda);
+        map.openGlClass[at] = ClassifyLod(lambda, rule.lastLevel);
+        if (withInvariant) {
+            const double invariant = InvariantLod(j, rule.maxAnisotropy) + bias;
+            map.invariant[at] = static_cast<float>(invariant);
+            map.invariantClass[at] = ClassifyLod(invariant, rule.lastLevel);
         }
-    }
+    });
 }

@@ -56,8 +56,9 @@ void DeleteProbeTexture(GLuint probe)
 
 namespace {
 
-// Puts the probe in the bound test texture's place, sampling as it does.
-ProbePass SwapInProbe(GLuint probe)
+// Puts the probe in the bound test texture's place, sampling as it does
+// unless it keeps its own filters.
+ProbePass SwapInProbe(GLuint probe, bool ownFilters = false)
 {
     // What this changes, to be put back.
     ProbePass pass;
@@ -75,10 +76,12 @@ ProbePass SwapInProbe(GLuint probe)
     if (viewer.anisoSupported)
         glGetTexParameterfv(GL_TEXTURE_2D, GL_TEXTURE_MAX_ANISOTROPY_EXT, &anisotropy);
     glBindTexture(GL_TEXTURE_2D, probe);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, minFilter);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, magFilter);
-    if (viewer.anisoSupported)
-        glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MAX_ANISOTROPY_EXT, anisotropy);
+    if (!ownFilters) {
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, minFilter);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, magFilter);
+        if (viewer.anisoSupported)
+            glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MAX_ANISOTROPY_EXT, anisotropy);
+    }
 
     // Uncovered pixels read as 0; no dither may touch the level colours.
     glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
@@ -100,6 +103,14 @@ ProbePass BeginProbe(GLuint probe, const std::vector<AffineRect>& rects)
     const ProbePass pass = SwapInProbe(probe);
     DrawAffineRects(rects);
     return pass;
+}
+
+void DrawRectsWithTexture(GLuint texture, const std::vector<AffineRect>& rects,
+                          std::vector<uint8_t>& rgba)
+{
+    const ProbePass pass = SwapInProbe(texture, true);
+    DrawAffineRects(rects);
+    EndProbe(pass, rgba);
 }
 
 void EndProbe(const ProbePass& pass, std::vector<uint8_t>& rgba)

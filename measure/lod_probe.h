@@ -45,6 +45,11 @@ struct ProbePass {
 };
 ProbePass BeginProbe(GLuint probe, const Scene& scene);
 ProbePass BeginProbe(GLuint probe, const std::vector<AffineRect>& rects);
+
+// The rectangles drawn with `texture`, with its own filters, in the test
+// texture's place, read back as ProbeView reads; every state restored.
+void DrawRectsWithTexture(GLuint texture, const std::vector<AffineRect>& rects,
+                          std::vector<uint8_t>& rgba);
 void EndProbe(const ProbePass& pass, std::vector<uint8_t>& rgba);
 
 // A scene on a texture of that shape.

@@ -10,6 +10,7 @@
 
 #include "app/viewer_state.h"
 #include "measure/lod_probe.h"
+#include "measure/rules_probe.h"
 #include "app/gl_constants.h"
 #include "render/scene_renderer.h"
 
@@ -250,6 +251,8 @@ void RunMeasureBattery(MeasureResults& results)
     results.lastLevel = probe.shape.levels - 1;
 
     MeasureTunnel(probe, tunnel, results);
+    MeasureRules(probe.texture, probe.shape, tunnel, results.tunnelMeasured, results.tunnelIdeal,
+                 results.rules);
     MeasureStages(probe, tunnel, results);
     MeasureBias(probe, tunnel, results);
     MeasureAniso(probe, tunnel, results);

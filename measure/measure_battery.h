@@ -8,6 +8,7 @@
 #include "measure/footprint_atlas.h"
 #include "measure/ideal_lod.h"
 #include "measure/lod_figures.h"
+#include "measure/lod_models.h"
 
 struct AnglePoint {
     double rotation = 0.0;   // texture rotation, degrees
@@ -33,6 +34,7 @@ struct MeasureResults {
     double anisoBlendedShare = 0.0;
     bool anisoBlendsLevels = false;
     AtlasFigures atlas;  // the footprint atlas, with anisotropy
+    RulesFigures rules;  // rho, the envelope and the filter's precision
 
     bool biasAvailable = false;
     std::vector<BiasPoint> bias;

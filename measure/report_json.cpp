@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "capture/json_writer.h"
+#include "measure/filter_precision.h"
 
 namespace {
 
@@ -39,6 +40,37 @@ void AddAngle(JsonText& json, const MeasureResults& r)
     }
     JsonCloseArray(json);
     JsonCloseObject(json);
+}
+
+// The envelope's verdict, the filter's precision and the fingerprint.
+void AddRules(JsonText& json, const MeasureResults& r)
+{
+    const RulesFigures& rules = r.rules;
+    const bool rho = RhoOutsideShare(rules.counts) > envelopeOutsideLimit;
+    const bool blend = BlendOutsideShare(rules.counts) > envelopeOutsideLimit;
+    JsonOpenObject(json, "envelope");
+    JsonAddString(json, "verdict", rho || blend ? "outside" : "inside");
+    JsonOpenArray(json, "reasons");
+    if (rho)
+        JsonAddString(json, nullptr, "rho");
+    if (blend)
+        JsonAddString(json, nullptr, "blend");
+    JsonCloseArray(json);
+    JsonAddNumber(json, "outsideShare", OutsideShare(rules.counts), levelDecimals);
+    JsonAddNumber(json, "rhoOutsideShare", RhoOutsideShare(rules.counts), levelDecimals);
+    JsonAddNumber(json, "blendOutsideShare", BlendOutsideShare(rules.counts), levelDecimals);
+    JsonAddInteger(json, "judged", rules.counts.judged);
+    JsonAddNumber(json, "lodTolerance", envelopeLodTolerance, levelDecimals);
+    JsonAddNumber(json, "blendTolerance", envelopeBlendTolerance, levelDecimals);
+    JsonAddNumber(json, "outsideLimit", envelopeOutsideLimit, levelDecimals);
+    JsonCloseObject(json);
+    JsonOpenObject(json, "filter");
+    JsonAddBool(json, "bilinear", rules.bilinearMagnification);
+    JsonAddBool(json, "bilinearMinification", rules.bilinearMinification);
+    JsonAddInteger(json, "subtexelBits", rules.subtexelBits);
+    JsonAddInteger(json, "frameBits", frameBits);
+    JsonCloseObject(json);
+    JsonAddString(json, "fingerprint", Fingerprint(rules, r.transfer.plateau));
 }
 
 // The footprint atlas's figures, members of "aniso".
@@ -107,7 +139,16 @@ std::string MeasureReportJson(const DriverNames& names, const MeasureResults& r)
     JsonAddNumber(json, "meanAbsErrorInvariant", r.lodInvariant.meanAbs, levelDecimals);
     JsonAddNumber(json, "meanError", r.lod.meanSigned, levelDecimals);
     JsonAddInteger(json, "pixels", r.lod.pixels);
+    JsonAddString(json, "model", RhoModelName(r.rules.model));
+    JsonOpenObject(json, "modelResiduals");
+    for (int m = 0; m < rhoModelCount; ++m)
+        JsonAddNumber(json, RhoModelName(static_cast<RhoModel>(m)), r.rules.modelResiduals[m], levelDecimals);
     JsonCloseObject(json);
+    JsonAddInteger(json, "fractionBits", r.rules.fractionBits);
+    JsonAddString(json, "granularity", r.rules.lodPerQuad ? "quad" : "pixel");
+    JsonAddNumber(json, "quadShare", r.rules.quadShare, levelDecimals);
+    JsonCloseObject(json);
+    AddRules(json, r);
 
     AddTransfer(json, r.transfer);
     AddAngle(json, r);

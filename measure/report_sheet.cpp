@@ -8,7 +8,8 @@
 namespace {
 
 const int sheetWidth = 1240;
-const int sheetHeight = 860;
+const int sheetHeight = 1230;
+const int rulesTop = 900;
 const int mapWidth = viewWidth / 2;
 const int mapHeight = viewHeight / 2;
 const int mapTop = 96;
@@ -302,5 +303,6 @@ ReportSheet LayoutReportSheet(const DriverNames& names, const MeasureResults& r)
     DrawAngle(sheet, r);
     if (r.anisoAvailable)
         DrawFlowerPlot(sheet, r.atlas, flowerCentreX, plotTop + plotHeight / 2, flowerRadius);
+    DrawRulesRow(sheet, r, rulesTop);
     return sheet;
 }

@@ -46,6 +46,9 @@ void ThickLine(SheetImage& image, int x0, int y0, int x1, int y1, Rgb8 color);
 void AddText(ReportSheet& sheet, int x, int y, const std::string& text, int height = 14,
              TextAlign align = AlignLeft, Rgb8 color = {0, 0, 0}, bool bold = false);
 
+// The pass/fail map of the default tunnel and the fingerprint, below `top`.
+void DrawRulesRow(ReportSheet& sheet, const MeasureResults& results, int top);
+
 // The measured flower of the footprint atlas as a polar plot centred at (x, y).
 void DrawFlowerPlot(ReportSheet& sheet, const AtlasFigures& atlas, int x, int y, int radius);
 // A bottom-first viewWidth x viewHeight RGB map, halved by 2 x 2 averages,

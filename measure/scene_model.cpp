@@ -256,3 +256,35 @@ FaceHit HitFace(const FaceModel& face, double x, double y, TexelJacobian& j)
     j.dvdy = k * (face.v.q * w - v * face.w.q);
     return HitInside;
 }
+
+void ForEachCoveredPixel(const SceneModel& model,
+                         const std::function<void(size_t, const TexelJacobian&)>& visit)
+{
+    int rowHint = -1;
+    for (int row = 0; row < viewHeight; ++row) {
+        const double y = row + 0.5;
+        int hint = rowHint;
+        bool firstInRow = true;
+        for (int column = 0; column < viewWidth; ++column) {
+            const double x = column + 0.5;
+            TexelJacobian j;
+            int face = -1;
+            // Mostly the neighbour's face; a walk only where the faces change.
+            const FaceHit hit = hint >= 0 ? HitFace(model.faces[hint], x, y, j) : HitUnknown;
+            if (hit == HitInside) {
+                face = hint;
+            } else if (hit != HitOutside) {
+                face = FaceAt(model, x, y, hint);
+                if (face >= 0)
+                    j = JacobianAt(model.faces[face], x, y);
+            }
+            if (face < 0)
+                continue;
+            if (firstInRow)
+                rowHint = face;
+            firstInRow = false;
+            hint = face;
+            visit(static_cast<size_t>(row) * viewWidth + column, j);
+        }
+    }
+}

@@ -3,6 +3,7 @@
 // there. Platform-free.
 #pragma once
 
+#include <functional>
 #include <vector>
 
 #include "render/scene.h"
@@ -50,6 +51,11 @@ SceneModel BuildSceneModel(const SceneView& view);
 int FaceAt(const SceneModel& model, double x, double y, int hint);
 
 TexelJacobian JacobianAt(const FaceModel& face, double x, double y);
+
+// Calls visit(at, j) for every pixel centre the scene covers, row by row from
+// the bottom; at = row * viewWidth + column.
+void ForEachCoveredPixel(const SceneModel& model,
+                         const std::function<void(size_t, const TexelJacobian&)>& visit);
 
 // The ray at (x, y) against one face, with the Jacobian when it lands inside:
 // FaceAt and JacobianAt in one, for a face that a neighbour pixel makes

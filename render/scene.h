@@ -16,11 +16,12 @@ struct Scene {
 };
 
 // A rectangle of window pixels (origin bottom left) with affine texture
-// coordinates: (0, 0) at its corner (x, y), changing by the given amounts per
+// coordinates: (s, t) at its corner (x, y), changing by the given amounts per
 // pixel, so every pixel in it has the same derivatives.
 struct AffineRect {
     int x = 0, y = 0, width = 0, height = 0;
     double dsdx = 0.0, dsdy = 0.0, dtdx = 0.0, dtdy = 0.0;
+    double s = 0.0, t = 0.0;
 };
 
 // Before the panel has run every setting is still zero: the first frame.

@@ -140,8 +140,8 @@ void DrawAffineRects(const std::vector<AffineRect>& rects)
     for (const AffineRect& r : rects) {
         const int corners[4][2] = {{0, 0}, {r.width, 0}, {r.width, r.height}, {0, r.height}};
         for (const auto& corner : corners) {
-            TexCoordAllUnits(r.dsdx * corner[0] + r.dsdy * corner[1],
-                             r.dtdx * corner[0] + r.dtdy * corner[1]);
+            TexCoordAllUnits(r.s + r.dsdx * corner[0] + r.dsdy * corner[1],
+                             r.t + r.dtdx * corner[0] + r.dtdy * corner[1]);
             glVertex2d(r.x + corner[0], r.y + corner[1]);
         }
     }

@@ -136,12 +136,12 @@ TEST(MeasureProgram, ReportTellsBrilinearFromTrilinear)
               "aniso.flower.10.curve.23.isotropic", "aniso.ratioCurve.4.curve.10.measured"})
             EXPECT_EQ(1u, r->json.count(key)) << key;
         EXPECT_EQ("Quorvane V1.3 - OpenGL Texture Filtering Test Bench", r->json.at("program"));
-        // A PNG, 1240 x 860 by its header.
+        // A PNG, 1240 x 1230 by its header.
         ASSERT_GT(r->png.size(), 24u);
         EXPECT_EQ(0, r->png.compare(0, 8, "\x89PNG\r\n\x1A\n"));
         const unsigned char* header = reinterpret_cast<const unsigned char*>(r->png.data()) + 16;
         EXPECT_EQ(1240, header[2] << 8 | header[3]);
-        EXPECT_EQ(860, header[6] << 8 | header[7]);
+        EXPECT_EQ(1230, header[6] << 8 | header[7]);
     }
     // True trilinear blends all the way; the shortcut holds each level over
     // half of the range.
