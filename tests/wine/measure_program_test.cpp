@@ -133,7 +133,9 @@ TEST(MeasureProgram, ReportTellsBrilinearFromTrilinear)
               "stages.count", "stages.identical", "seconds", "aniso.effectiveRatio",
               "aniso.effectiveRatioWorstAngle", "aniso.flowerSpread", "aniso.model",
               "aniso.modelResiduals.ellipse", "aniso.levelSelection", "aniso.levelsUnderAniso",
-              "aniso.flower.10.curve.23.isotropic", "aniso.ratioCurve.4.curve.10.measured"})
+              "aniso.flower.10.curve.23.isotropic", "aniso.ratioCurve.4.curve.10.measured",
+              "lod.modelResiduals.sumComponents", "lod.fractionBits", "lod.granularity",
+              "envelope.outsideShare", "filter.bilinear", "filter.subtexelBits", "fingerprint"})
             EXPECT_EQ(1u, r->json.count(key)) << key;
         EXPECT_EQ("Quorvane V1.3 - OpenGL Texture Filtering Test Bench", r->json.at("program"));
         // A PNG, 1240 x 1230 by its header.
@@ -150,12 +152,25 @@ TEST(MeasureProgram, ReportTellsBrilinearFromTrilinear)
     EXPECT_LT(Number(trilinear, "lod.meanAbsError"), Number(brilinear, "lod.meanAbsError"));
     EXPECT_EQ("true", trilinear.json.at("stages.identical"));
     ExpectTheExtensionsFlower(trilinear);
+    // Exact rho and a true blend are inside the rules; the shortcut is not.
+    EXPECT_EQ("exact", trilinear.json.at("lod.model"));
+    EXPECT_EQ("inside", trilinear.json.at("envelope.verdict"));
+    EXPECT_EQ("exact", brilinear.json.at("lod.model"));
+    EXPECT_EQ("outside", brilinear.json.at("envelope.verdict"));
+    EXPECT_EQ("blend", brilinear.json.at("envelope.reasons.0"));
+    EXPECT_EQ(0u, brilinear.json.count("envelope.reasons.1"));
 }
 
-TEST(MeasureProgram, AtlasOnSoftpipe)
+// rho from the larger derivative component: named, and allowed.
+TEST(MeasureProgram, SoftpipeAndRhoApproxTakeTheLargerComponent)
 {
     SKIP_WITHOUT(anisoExtension);
+    const Report approx = Measure("rho_approx", "GALLIVM_PERF=rho_approx");
     const Report softpipe = Measure("softpipe", "GALLIUM_DRIVER=softpipe");
+    for (const Report* r : {&approx, &softpipe}) {
+        EXPECT_EQ("maxComponent", r->json.at("lod.model"));
+        EXPECT_EQ("inside", r->json.at("envelope.verdict"));
+    }
     EXPECT_EQ(0u, softpipe.run.exitCode);
     EXPECT_EQ("softpipe", softpipe.json.at("driver.renderer"));
     ExpectTheExtensionsFlower(softpipe);
