@@ -151,7 +151,8 @@ void ReportCommandLineError(const std::string& line)
     TellUser(report);
 }
 
-int RunCommandLine(HWND panel, const CaptureOptions& options)
+int RunCommandLine(HWND panel, const CaptureOptions& options,
+                   const std::vector<Expectation>& expectations)
 {
     const bool screenshot = options.screenshot.has_value();
     const bool measure = options.measure.has_value();
@@ -170,7 +171,15 @@ int RunCommandLine(HWND panel, const CaptureOptions& options)
         return -1;
     if (screenshot && !CaptureView(options.screenshot->c_str(), &reason))
         return EndWithFailure("cannot write " + reason);
-    if (measure && !WriteMeasureReport(*options.measure, &reason))
+    std::string reportJson;
+    if (measure && !WriteMeasureReport(*options.measure, &reason, &reportJson))
         return EndWithFailure("cannot write " + reason);
+    if (options.expect) {
+        bool passed = true;
+        if (!WriteExpectationOutcome(*options.measure, reportJson, expectations, &passed, &reason))
+            return EndWithFailure("cannot write " + reason);
+        if (!passed)
+            return EndProgram(3);
+    }
     return EndProgram(0);
 }

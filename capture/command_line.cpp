@@ -63,6 +63,8 @@ const OptionRow optionTable[] = {
      "a path ending in .png (up to 259 characters)"},
     {"--measure", "DIR", Path, 0, 0, 0, nullptr, nullptr, &CaptureOptions::measure,
      "a folder's path (up to 259 characters); made if missing"},
+    {"--expect", "FILE.json", Path, 0, 0, 0, nullptr, nullptr, &CaptureOptions::expect,
+     "a JSON file of bounds on the report's figures (with --measure)"},
     {"--help", nullptr, Flag, 0, 0, 0, nullptr, nullptr, nullptr, nullptr},
 };
 
@@ -329,6 +331,10 @@ bool ParseCommandLine(const std::vector<std::string>& arguments, CaptureOptions*
         *error = Complaint(RowNamed("--texture"), "bmp", "needs --bmp PATH");
         return false;
     }
+    if (options->expect && !options->measure) {
+        *error = Complaint(RowNamed("--expect"), *options->expect, "needs --measure DIR");
+        return false;
+    }
     return true;
 }
 
@@ -377,7 +383,10 @@ std::string UsageText()
             left += " ";
         text += left + (row.kind == Flag ? "this text" : AllowedValues(row)) + "\n";
     }
-    return text;
+    return text + "\n  --compare A B --out DIR             compare two report folders or two "
+                  "capture records' PNG files;\n"
+                  "                                    writes DIR/compare.json and "
+                  "DIR/compare.png, without a window\n";
 }
 
 std::string JsonPathFor(const std::string& pngPath)

@@ -30,6 +30,7 @@ struct CaptureOptions {
     std::optional<int> textureRotation;
     std::optional<std::string> screenshot;
     std::optional<std::string> measure;  // the report's folder
+    std::optional<std::string> expect;   // bounds on the report's figures
     bool help = false;
 };
 

@@ -19,6 +19,13 @@ set(PORTABLE_SOURCES
     measure/error_image.cpp
     measure/report_json.cpp
     measure/report_sheet.cpp
+    measure/report_figures.cpp
+    measure/expectations.cpp
+    compare/compare_line.cpp
+    compare/report_compare.cpp
+    compare/level_readback.cpp
+    compare/compare_sheet.cpp
+    compare/record_compare.cpp
 )
 
 # Code on Win32, OpenGL and GLU.
@@ -42,4 +49,6 @@ set(PLATFORM_SOURCES
     measure/measure_battery.cpp
     measure/sheet_text.cpp
     measure/measure_report.cpp
+    compare/file_input.cpp
+    compare/compare_run.cpp
 )
