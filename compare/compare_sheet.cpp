@@ -134,9 +134,22 @@ void DrawDifferenceMap(ReportSheet& sheet, const LevelDifference& levels, int le
         }
 }
 
+// "angle.curve.3.meanError" -> "angle.curve"; empty for a name without an index.
+std::string ArrayName(const std::string& name)
+{
+    for (size_t dot = name.find('.'); dot != std::string::npos; dot = name.find('.', dot + 1)) {
+        const size_t end = name.find('.', dot + 1);
+        const std::string part = name.substr(dot + 1, end == std::string::npos ? end : end - dot - 1);
+        if (!part.empty() && part.find_first_not_of("0123456789") == std::string::npos)
+            return name.substr(0, dot);
+    }
+    return "";
+}
+
 std::string Cell(double value, int width)
 {
-    std::string text = Format(std::fabs(value) >= 1000 ? "%.0f" : "%.4f", value);
+    // Counts of pixels need no decimals.
+    std::string text = Format(std::fabs(value) >= 100 ? "%.0f" : "%.4f", value);
     if (static_cast<int>(text.size()) < width)
         text.insert(0, width - text.size(), ' ');
     return text;
@@ -164,9 +177,8 @@ std::vector<FigureRow> CompareFigureRows(const ReportComparison& comparison)
     std::map<std::string, int> curveBeyond;
     std::map<std::string, int> curvePoints;
     for (const FigureDifference& f : comparison.figures) {
-        const size_t index = f.name.find_first_of("0123456789");
-        if (index != std::string::npos) {
-            const std::string curve = f.name.substr(0, index - 1);
+        const std::string curve = ArrayName(f.name);
+        if (!curve.empty()) {
             curvePoints[curve] += 1;
             curveBeyond[curve] += f.beyond ? 1 : 0;
             continue;
