@@ -78,7 +78,7 @@ bool Meets(const Expectation& e, const nlohmann::ordered_json& value)
 }
 
 // XML 1.0 text: the five markup characters escaped; control characters,
-// which XML cannot hold at all, shown as '?'.
+// which XML cannot hold or an attribute would fold into spaces, shown as '?'.
 std::string XmlEscaped(const std::string& text)
 {
     std::string out;
@@ -91,7 +91,7 @@ std::string XmlEscaped(const std::string& text)
         case '\'': out += "&apos;"; break;
         default:
             const unsigned char u = static_cast<unsigned char>(c);
-            out += u < 0x20 && u != '\t' && u != '\n' && u != '\r' ? '?' : c;
+            out += u < 0x20 ? '?' : c;
         }
     }
     return out;
