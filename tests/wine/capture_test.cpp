@@ -383,3 +383,53 @@ TEST(CaptureProgram, UnreadableBmpOrUnwritableShotEndWithCodeOneAndNoFile)
 }
 
 }  // namespace
+
+TEST(CaptureProgram, TwoRecordsCompareFrameByFrame)
+{
+    const std::string folder = CaptureFolder("compared");
+    for (const char* shot : {"--checker 4 --screenshot \"%sa.png\"", "--checker 4 --screenshot \"%sb.png\"",
+                             "--checker 4 --min-filter NEAREST --screenshot \"%sc.png\""}) {
+        char arguments[600];
+        std::snprintf(arguments, sizeof(arguments), shot, folder.c_str());
+        ASSERT_EQ(0u, RunProgramToEnd(arguments).exitCode) << arguments;
+    }
+    const auto compare = [&](const char* a, const char* b, const char* out) {
+        return RunProgramToEnd("--compare \"" + folder + a + "\" \"" + folder + b + "\" --out \"" +
+                               folder + out + "\"");
+    };
+    std::map<std::string, std::string> c;
+    EXPECT_EQ(0u, compare("a.png", "b.png", "same").exitCode);
+    ASSERT_TRUE(flat_json::Read(FileText(folder + "same\\compare.json"), c));
+    EXPECT_EQ("true", c["sameView"]);
+    EXPECT_EQ("0", c["differingPixels"]);
+    EXPECT_EQ("[]", c["differingSettings"]);
+
+    const FinishedRun run = compare("a.png", "c.png", "other");
+    EXPECT_EQ(0u, run.exitCode) << run.err;
+    EXPECT_FALSE(run.windowSeen);
+    ASSERT_TRUE(flat_json::Read(FileText(folder + "other\\compare.json"), c));
+    EXPECT_EQ("false", c["sameView"]);
+    EXPECT_GT(std::atoi(c["differingPixels"].c_str()), 1000);
+    EXPECT_GT(std::atoi(c["largestDifference"].c_str()), 0);
+    EXPECT_EQ("settings.minFilter", c["differingSettings.0.name"]);
+    EXPECT_EQ("NEAREST", c["differingSettings.0.b"]);
+    EXPECT_EQ("[]", c["differingDriver"]);
+
+    // Inputs that cannot be compared: one line naming the file, no output.
+    const struct {
+        const char* a;
+        const char* b;
+        std::string err;
+    } refused[] = {
+        {"a.png", "missing.png", "quorvane: " + folder + "missing.png: "},
+        {"a.png", "same", "quorvane: " + folder + "same: a report, while " + folder + "a.png is a capture record\n"},
+        {"a.json", "a.json", "quorvane: " + folder + "a.json: not a report of this format (no lod.meanAbsError)\n"},
+    };
+    for (const auto& row : refused) {
+        const FinishedRun bad = compare(row.a, row.b, "refused");
+        EXPECT_EQ(2u, bad.exitCode) << row.b;
+        EXPECT_EQ(0u, bad.err.find(row.err)) << bad.err;
+        EXPECT_EQ("", bad.boxes);
+        EXPECT_FALSE(Exists(folder + "refused"));
+    }
+}
