@@ -11,6 +11,7 @@
 #include "app/render_window.h"
 #include "app/viewer_state.h"
 #include "capture/command_line.h"
+#include "capture/record_replay.h"
 #include "app/command_line_run.h"
 #include "app/standard_streams.h"
 #include "compare/compare_line.h"
@@ -68,6 +69,24 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR command
     }
     // A screenshot or measuring run tells failures on standard error, not in a box.
     viewer.batchRun = options.screenshot || options.measure;
+    // A record's settings apply as options given before the line's own.
+    if (options.replay) {
+        std::string text;
+        std::vector<std::string> recordArguments;
+        CaptureOptions fromRecord;
+        if (!ReadFileWhole(*options.replay, &text, &error) ||
+            !RecordArguments(text, &recordArguments, &error) ||
+            !ParseCommandLine(recordArguments, &fromRecord, &error)) {
+            ReportCommandLineError(*options.replay + ": " + error);
+            return 2;
+        }
+        options = MergeOptions(fromRecord, options);
+        error = CheckCombination(options);
+        if (!error.empty()) {
+            ReportCommandLineError(error);
+            return 2;
+        }
+    }
     // The expectations are read before anything is measured: a bad file
     // ends the run at once.
     std::vector<Expectation> expectations;

@@ -12,6 +12,7 @@ set(PORTABLE_SOURCES
     capture/command_line.cpp
     capture/json_writer.cpp
     capture/view_record.cpp
+    capture/record_replay.cpp
     measure/scene_model.cpp
     measure/ideal_lod.cpp
     measure/probe_colors.cpp

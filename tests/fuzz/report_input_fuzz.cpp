@@ -1,6 +1,6 @@
 // libFuzzer target for the JSON that comes from outside: any text read as an
-// expectation file, as a report to compare and as a capture record must be
-// refused with one line or taken whole, and what is taken must check,
+// expectation file, as a report to compare and as a capture record (to
+// compare or to replay) must be refused with one line or taken whole, and what is taken must check,
 // compare and turn into JUnit XML without fault.
 #include <cstddef>
 #include <cstdint>
@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "capture/command_line.h"
+#include "capture/record_replay.h"
 #include "compare/record_compare.h"
 #include "compare/report_compare.h"
 #include "measure/expectations.h"
@@ -52,6 +54,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     std::vector<FlatMember> report;
     RequireOneLine(ReadReportFigures(text, &report, &reason), reason);
     RequireOneLine(ReadRecordMembers(text, &report, &reason), reason);
+    std::vector<std::string> arguments;
+    const bool replayable = RecordArguments(text, &arguments, &reason);
+    RequireOneLine(replayable, reason);
+    CaptureOptions options;
+    if (replayable && !ParseCommandLine(arguments, &options, &reason))
+        RequireOneLine(false, reason);
     if (flat) {
         const ReportComparison same = CompareReports(members, members);
         Require(same.fields.empty(), "a report differs from itself in no field");
