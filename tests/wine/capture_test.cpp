@@ -433,3 +433,64 @@ TEST(CaptureProgram, TwoRecordsCompareFrameByFrame)
         EXPECT_FALSE(Exists(folder + "refused"));
     }
 }
+
+TEST(CaptureProgram, ViewsThePanelDoesNotShowReplayFromTheRecord)
+{
+    SKIP_WITHOUT(lodBiasExtension);
+    const std::string folder = CaptureFolder("hidden");
+    const std::vector<uint8_t> bmp = bmp::WriteBmp(bmp::Format{}).bytes;
+    std::ofstream(folder + "card.bmp", std::ios::binary)
+        .write(reinterpret_cast<const char*>(bmp.data()), static_cast<std::streamsize>(bmp.size()));
+    RunningProgram program;
+    ASSERT_NO_FATAL_FAILURE(StartProgram(program, "--bmp \"" + folder + "card.bmp\""));
+    ASSERT_TRUE(WaitForSettledPanel(program.panel));
+    HWND panel = program.panel;
+    // The bias on unit 0, then the texture to unit 1, whose bias is still 0.0
+    // while the slider shows 1.0; Full rebuilds the shown BMP only, so the
+    // checkerboard shown next keeps its tinted levels under a Full radio.
+    Move(panel, IDC_LODBIAS_SLIDER, 10);
+    Move(panel, IDC_STAGE_SLIDER, 1);
+    SendMessageA(GetDlgItem(panel, IDC_MIPMAP_FULL_RADIO), BM_CLICK, 0, 0);
+    SendMessageA(GetDlgItem(panel, IDC_CHECKER_RADIO), BM_CLICK, 0, 0);
+    SetForegroundWindow(program.renderWindow);
+    Sleep(200);
+    PressCtrlS();
+    AnswerSaveDialog(program.renderWindow, folder + "saved.png");
+    ASSERT_TRUE(WaitForFile(folder + "saved.json", 15000));
+    EXPECT_EQ(0u, CloseProgram(program));
+
+    std::map<std::string, std::string> record;
+    ASSERT_TRUE(flat_json::Read(FileText(folder + "saved.json"), record));
+    EXPECT_EQ("1.0 1 1.0 0.0 full tinted full checkerboard",
+              record["settings.lodBias"] + " " + record["settings.stage"] + " " +
+                  record["settings.unitLodBiases.0"] + " " + record["settings.unitLodBiases.1"] + " " +
+                  record["settings.mipmaps"] + " " + record["settings.checkerMipmaps"] + " " +
+                  record["settings.bmpMipmaps"] + " " + record["settings.texture"]);
+
+    const FinishedRun replay = RunProgramToEnd("--replay \"" + folder + "saved.json\" --screenshot \"" +
+                                               folder + "replay.png\"");
+    EXPECT_EQ(0u, replay.exitCode) << replay.err;
+    EXPECT_EQ("", replay.err);
+    std::map<std::string, std::string> replayed;
+    ASSERT_TRUE(flat_json::Read(FileText(folder + "replay.json"), replayed));
+    EXPECT_EQ(record, replayed);
+    Picture saved, replayedPicture, panelOnly;
+    ASSERT_TRUE(ReadPng(folder + "saved.png", saved));
+    ASSERT_TRUE(ReadPng(folder + "replay.png", replayedPicture));
+    EXPECT_TRUE(saved.rgb == replayedPicture.rgb) << "the same frame, pixel for pixel";
+
+    // The panel's settings alone make another frame: what the record gained matters.
+    ASSERT_EQ(0u, RunProgramToEnd(OptionsFromRecord(record) + "--screenshot \"" + folder + "panel.png\"")
+                      .exitCode);
+    ASSERT_TRUE(ReadPng(folder + "panel.png", panelOnly));
+    EXPECT_FALSE(saved.rgb == panelOnly.rgb);
+
+    // A record that is not one ends the run before any window, naming it.
+    std::ofstream(folder + "broken.json", std::ios::binary) << "{\"settings\": {\"faces\": \"many\"}}";
+    const FinishedRun broken = RunProgramToEnd("--replay \"" + folder + "broken.json\" --screenshot \"" +
+                                               folder + "never.png\"");
+    EXPECT_EQ(2u, broken.exitCode);
+    EXPECT_EQ("quorvane: " + folder + "broken.json: settings.faces: not a value of this setting\n", broken.err);
+    EXPECT_FALSE(broken.windowSeen);
+    EXPECT_FALSE(Exists(folder + "never.png"));
+}
