@@ -62,18 +62,26 @@ std::string WindowText(HWND window)
     return text;
 }
 
+bool Launch(const std::string& exe, const std::string& arguments, PROCESS_INFORMATION& process,
+            std::string& error)
+{
+    std::string command = "\"" + exe + "\"" + (arguments.empty() ? "" : " " + arguments);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process)) {
+        error = "cannot start " + exe + ": error " + std::to_string(GetLastError());
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 bool StartTarget(const std::string& exe, SoakTarget& target, std::string& error)
 {
-    std::string command = "\"" + exe + "\"";
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof(startup);
-    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &target.process)) {
-        error = "cannot start " + exe + ": error " + std::to_string(GetLastError());
+    if (!Launch(exe, "", target.process, error))
         return false;
-    }
     target.renderWindow = WaitForTargetWindow(target, productBanner, productBanner, 30000);
     target.panel = WaitForTargetWindow(target, "#32770", "Settings", 30000);
     if (target.renderWindow == nullptr || target.panel == nullptr) {
@@ -86,6 +94,25 @@ bool StartTarget(const std::string& exe, SoakTarget& target, std::string& error)
         return false;
     }
     return true;
+}
+
+bool RunTargetToEnd(const std::string& exe, const std::string& arguments, DWORD timeoutMs,
+                    DWORD& exitCode, std::string& error)
+{
+    PROCESS_INFORMATION process = {};
+    if (!Launch(exe, arguments, process, error))
+        return false;
+    const bool ended = WaitForSingleObject(process.hProcess, timeoutMs) == WAIT_OBJECT_0;
+    if (ended) {
+        GetExitCodeProcess(process.hProcess, &exitCode);
+    } else {
+        error = "\"" + exe + "\" " + arguments + " did not end within " +
+                std::to_string(timeoutMs / 1000) + " s";
+        TerminateProcess(process.hProcess, 99);
+    }
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return ended;
 }
 
 bool CloseTarget(SoakTarget& target, std::string& error)
