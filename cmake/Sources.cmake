@@ -22,6 +22,7 @@ set(PORTABLE_SOURCES
     measure/report_sheet.cpp
     measure/report_figures.cpp
     measure/expectations.cpp
+    measure/junit_xml.cpp
     compare/compare_line.cpp
     compare/report_compare.cpp
     compare/level_readback.cpp

@@ -30,6 +30,3 @@ bool ReadExpectations(const std::string& text, std::vector<Expectation>* expecta
 // does not have fails.
 std::vector<ExpectationOutcome> CheckExpectations(const std::vector<Expectation>& expectations,
                                                   const std::vector<FlatMember>& report);
-
-// The outcomes as one JUnit test suite, UTF-8.
-std::string JUnitXml(const std::vector<ExpectationOutcome>& outcomes, const std::string& suiteName);

@@ -7,6 +7,7 @@
 
 #include "capture/file_output.h"
 #include "capture/view_capture.h"
+#include "measure/junit_xml.h"
 #include "measure/measure_battery.h"
 #include "measure/report_json.h"
 #include "measure/report_sheet.h"

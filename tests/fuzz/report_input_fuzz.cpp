@@ -14,6 +14,7 @@
 #include "compare/record_compare.h"
 #include "compare/report_compare.h"
 #include "measure/expectations.h"
+#include "measure/junit_xml.h"
 
 namespace {
 

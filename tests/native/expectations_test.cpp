@@ -7,6 +7,7 @@
 
 #include "capture/command_line.h"
 #include "measure/expectations.h"
+#include "measure/junit_xml.h"
 
 namespace {
 
