@@ -146,10 +146,10 @@ std::string ArrayName(const std::string& name)
     return "";
 }
 
-std::string Cell(double value, int width)
+std::string Cell(double value, int width, bool whole)
 {
-    // Counts of pixels need no decimals.
-    std::string text = Format(std::fabs(value) >= 100 ? "%.0f" : "%.4f", value);
+    // Counts need no decimals.
+    std::string text = Format(whole || std::fabs(value) >= 100 ? "%.0f" : "%.4f", value);
     if (static_cast<int>(text.size()) < width)
         text.insert(0, width - text.size(), ' ');
     return text;
@@ -183,8 +183,12 @@ std::vector<FigureRow> CompareFigureRows(const ReportComparison& comparison)
             curveBeyond[curve] += f.beyond ? 1 : 0;
             continue;
         }
-        std::string text = Padded(f.name, 27) + Cell(f.a, 9) + Cell(f.b, 9) + Cell(f.difference, 9);
-        text += f.tolerance ? Cell(*f.tolerance, 9) : "        -";
+        // Counts: whole values with a whole tolerance.
+        const bool whole = f.a == std::floor(f.a) && f.b == std::floor(f.b) && f.tolerance &&
+                           *f.tolerance == std::floor(*f.tolerance);
+        std::string text = Padded(f.name, 27) + Cell(f.a, 9, whole) + Cell(f.b, 9, whole) +
+                           Cell(f.difference, 9, whole);
+        text += f.tolerance ? Cell(*f.tolerance, 9, whole) : "        -";
         rows.push_back({text + (f.beyond ? " *" : ""), f.beyond});
     }
     for (const FieldDifference& f : comparison.fields) {
