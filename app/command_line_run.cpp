@@ -2,11 +2,13 @@
 
 #include <commctrl.h>
 
+#include "app/frame.h"
 #include "app/path_capacity.h"
 #include "app/user_report.h"
 #include "app/viewer_state.h"
 #include "capture/view_capture.h"
 #include "measure/measure_report.h"
+#include "render/scene_renderer.h"
 #include "textures/dib_reader.h"
 #include "ui/resource.h"
 #include "ui/settings_panel.h"
@@ -114,6 +116,23 @@ bool ApplyOptions(HWND panel, const CaptureOptions& o, std::string* reason)
         return false;
     if (o.texture)
         ChooseRadio(panel, textureRadios, *o.texture);
+    // Last, what the panel does not show: the colouring each texture was
+    // built with (the radios above rebuild only the shown one), and the bias
+    // each unit keeps.
+    if (o.checkerMipmaps && *o.checkerMipmaps != viewer.checkerMipmaps)
+        RebuildTextureColouring(panel, false, *o.checkerMipmaps);
+    if (o.bmpMipmaps && viewer.bitmapLoaded && *o.bmpMipmaps != viewer.bitmapMipmaps &&
+        !RebuildTextureColouring(panel, true, *o.bmpMipmaps)) {
+        *reason = "cannot read " + *o.bmp + ": the picture cannot be made into a texture";
+        return false;
+    }
+    if (o.unitLodBiases) {
+        std::vector<double> biases;
+        for (int tenths : *o.unitLodBiases)
+            biases.push_back(TenthsForPosition(tenths));
+        SetUnitLodBiases(biases);
+        RenderScene();
+    }
     return true;
 }
 
@@ -151,7 +170,8 @@ void ReportCommandLineError(const std::string& line)
     TellUser(report);
 }
 
-int RunCommandLine(HWND panel, const CaptureOptions& options)
+int RunCommandLine(HWND panel, const CaptureOptions& options,
+                   const std::vector<Expectation>& expectations)
 {
     const bool screenshot = options.screenshot.has_value();
     const bool measure = options.measure.has_value();
@@ -170,7 +190,15 @@ int RunCommandLine(HWND panel, const CaptureOptions& options)
         return -1;
     if (screenshot && !CaptureView(options.screenshot->c_str(), &reason))
         return EndWithFailure("cannot write " + reason);
-    if (measure && !WriteMeasureReport(*options.measure, &reason))
+    std::string reportJson;
+    if (measure && !WriteMeasureReport(*options.measure, &reason, &reportJson))
         return EndWithFailure("cannot write " + reason);
+    if (options.expect) {
+        bool passed = true;
+        if (!WriteExpectationOutcome(*options.measure, reportJson, expectations, &passed, &reason))
+            return EndWithFailure("cannot write " + reason);
+        if (!passed)
+            return EndProgram(3);
+    }
     return EndProgram(0);
 }

@@ -11,8 +11,13 @@
 #include "app/render_window.h"
 #include "app/viewer_state.h"
 #include "capture/command_line.h"
+#include "capture/record_replay.h"
 #include "app/command_line_run.h"
 #include "app/standard_streams.h"
+#include "compare/compare_line.h"
+#include "compare/compare_run.h"
+#include "compare/file_input.h"
+#include "measure/expectations.h"
 #include "capture/view_capture.h"
 #include "ui/resource.h"
 #include "ui/picture_drop.h"
@@ -42,6 +47,16 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR command
     const std::vector<std::string> arguments = ProgramArguments();
     CaptureOptions options;
     std::string error;
+    // A comparison needs no window and no driver: it runs here and ends.
+    if (IsCompareLine(arguments)) {
+        viewer.batchRun = true;
+        CompareRequest request;
+        if (!ParseCompareLine(arguments, &request, &error)) {
+            ReportCommandLineError(error);
+            return 2;
+        }
+        return RunCompare(request);
+    }
     if (!ParseCommandLine(arguments, &options, &error)) {
         viewer.batchRun =
             std::find(arguments.begin(), arguments.end(), "--screenshot") != arguments.end() ||
@@ -55,6 +70,35 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR command
     }
     // A screenshot or measuring run tells failures on standard error, not in a box.
     viewer.batchRun = options.screenshot || options.measure;
+    // A record's settings apply as options given before the line's own.
+    if (options.replay) {
+        std::string text;
+        std::vector<std::string> recordArguments;
+        CaptureOptions fromRecord;
+        if (!ReadFileWhole(*options.replay, &text, &error) ||
+            !RecordArguments(text, &recordArguments, &error) ||
+            !ParseCommandLine(recordArguments, &fromRecord, &error)) {
+            ReportCommandLineError(*options.replay + ": " + error);
+            return 2;
+        }
+        options = MergeOptions(fromRecord, options);
+        error = CheckCombination(options);
+        if (!error.empty()) {
+            ReportCommandLineError(error);
+            return 2;
+        }
+    }
+    // The expectations are read before anything is measured: a bad file
+    // ends the run at once.
+    std::vector<Expectation> expectations;
+    if (options.expect) {
+        std::string text;
+        if (!ReadFileWhole(*options.expect, &text, &error) ||
+            !ReadExpectations(text, &expectations, &error)) {
+            ReportCommandLineError(*options.expect + ": " + error);
+            return 2;
+        }
+    }
 
     // A batch run that could not start is a failure, told on standard error.
     if (!CreateRenderWindow())
@@ -73,7 +117,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR command
     MSG msg = {};
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
         if (msg.hwnd == nullptr && msg.message == runCommandLineMessage) {
-            exitCode = RunCommandLine(viewer.settingsDialog, options);
+            exitCode = RunCommandLine(viewer.settingsDialog, options, expectations);
             continue;
         }
         // Before the panel's keyboard handling, which would take the key.

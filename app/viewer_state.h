@@ -51,6 +51,10 @@ struct ViewerState {
     bool bitmapLoaded = false;
     int checkerShift = 0;
     MipmapMode mipmapMode = Normal;
+    // The colouring each texture was last built with: a Mipmaps click
+    // rebuilds only the shown one, so the other may differ from the radios.
+    MipmapMode checkerMipmaps = Normal;
+    MipmapMode bitmapMipmaps = Normal;
     Scene scene = blankScene;  // what the window shows
 
     // Settings panel bookkeeping

@@ -6,7 +6,7 @@
 
 namespace {
 
-enum ValueKind { Flag, Choice, FilterName, Integer, Tenths, Anisotropy, Path, PngPath };
+enum ValueKind { Flag, Choice, FilterName, Integer, Tenths, TenthsList, Anisotropy, Path, PngPath };
 
 const char* const sceneNames[] = {"plane", "tunnel", nullptr};
 const char* const textureNames[] = {"checkerboard", "bmp", nullptr};
@@ -28,7 +28,11 @@ struct OptionRow {
     std::optional<int> CaptureOptions::*number;
     std::optional<std::string> CaptureOptions::*text;
     const char* allowed;
+    std::optional<std::vector<int>> CaptureOptions::*list = nullptr;
 };
+
+// A texture unit count no driver exceeds.
+const int mostUnits = 32;
 
 // Adding an option: a row here, a field in CaptureOptions, and its use.
 const OptionRow optionTable[] = {
@@ -65,6 +69,17 @@ const OptionRow optionTable[] = {
      "a path ending in .png (up to 259 characters)"},
     {"--measure", "DIR", Path, 0, 0, 0, nullptr, nullptr, &CaptureOptions::measure,
      "a folder's path (up to 259 characters); made if missing"},
+    {"--expect", "FILE.json", Path, 0, 0, 0, nullptr, nullptr, &CaptureOptions::expect,
+     "a JSON file of bounds on the report's figures (with --measure)"},
+    {"--unit-lod-biases", "B0,B1,...", TenthsList, -80, 80, 1, nullptr, nullptr, nullptr,
+     "one LOD bias per texture unit from unit 0, comma-separated, each as --lod-bias",
+     &CaptureOptions::unitLodBiases},
+    {"--checker-mipmaps", "normal|tinted|full", Choice, 0, 0, 0, mipmapNames,
+     &CaptureOptions::checkerMipmaps, nullptr, nullptr},
+    {"--bmp-mipmaps", "normal|tinted|full", Choice, 0, 0, 0, mipmapNames,
+     &CaptureOptions::bmpMipmaps, nullptr, nullptr},
+    {"--replay", "RECORD.json", Path, 0, 0, 0, nullptr, nullptr, &CaptureOptions::replay,
+     "a capture record's path (up to 259 characters)"},
     {"--help", nullptr, Flag, 0, 0, 0, nullptr, nullptr, nullptr, nullptr},
 };
 
@@ -230,6 +245,31 @@ bool ReadValue(const OptionRow& row, const std::string& value, CaptureOptions* o
             break;
         }
         break;
+    case TenthsList: {
+        std::vector<int> values;
+        size_t at = 0;
+        for (;;) {
+            const size_t comma = value.find(',', at);
+            const std::string item = value.substr(at, comma == std::string::npos ? comma : comma - at);
+            const NumberVerdict verdict = ReadTenths(item, &number);
+            if (verdict != Number || values.size() >= static_cast<size_t>(mostUnits)) {
+                *error = Complaint(row, value, verdict == NotANumber    ? "not a list of numbers"
+                                               : verdict == BetweenSteps ? "between steps"
+                                                                         : "more values than units");
+                return false;
+            }
+            if (number < row.minimum || number > row.maximum) {
+                *error = Complaint(row, value, "out of range");
+                return false;
+            }
+            values.push_back(static_cast<int>(number));
+            if (comma == std::string::npos)
+                break;
+            at = comma + 1;
+        }
+        options->*row.list = values;
+        return true;
+    }
     case Anisotropy: {
         const std::string digits =
             !value.empty() && (value.back() == 'x' || value.back() == 'X')
@@ -285,6 +325,8 @@ bool IsGiven(const OptionRow& row, const CaptureOptions& options)
         return (options.*row.number).has_value();
     if (row.text != nullptr)
         return (options.*row.text).has_value();
+    if (row.list != nullptr)
+        return (options.*row.list).has_value();
     return false;
 }
 
@@ -327,11 +369,38 @@ bool ParseCommandLine(const std::vector<std::string>& arguments, CaptureOptions*
         if (!ReadValue(*row, arguments[++i], options, error))
             return false;
     }
-    if (options->texture == 1 && !options->bmp) {
-        *error = Complaint(RowNamed("--texture"), "bmp", "needs --bmp PATH");
-        return false;
+    if (!options->replay)
+        *error = CheckCombination(*options);
+    return options->replay || error->empty();
+}
+
+std::string CheckCombination(const CaptureOptions& options)
+{
+    if (options.texture == 1 && !options.bmp)
+        return Complaint(RowNamed("--texture"), "bmp", "needs --bmp PATH");
+    if (options.bmpMipmaps && !options.bmp)
+        return Complaint(RowNamed("--bmp-mipmaps"), mipmapNames[*options.bmpMipmaps],
+                         "needs --bmp PATH");
+    if (options.expect && !options.measure)
+        return Complaint(RowNamed("--expect"), *options.expect, "needs --measure DIR");
+    return "";
+}
+
+CaptureOptions MergeOptions(const CaptureOptions& fromRecord, const CaptureOptions& fromLine)
+{
+    CaptureOptions merged = fromRecord;
+    for (const OptionRow& row : optionTable) {
+        if (!IsGiven(row, fromLine))
+            continue;
+        if (row.number != nullptr)
+            merged.*row.number = fromLine.*row.number;
+        if (row.text != nullptr)
+            merged.*row.text = fromLine.*row.text;
+        if (row.list != nullptr)
+            merged.*row.list = fromLine.*row.list;
     }
-    return true;
+    merged.help = fromLine.help;
+    return merged;
 }
 
 std::string CheckDriverLimits(const CaptureOptions& options, const DriverLimits& limits)
@@ -352,6 +421,22 @@ std::string CheckDriverLimits(const CaptureOptions& options, const DriverLimits&
                       FormatTenths(limits.lodBiasHalfRange) + " in steps of 0.1";
         return "--lod-bias " + FormatTenths(*options.lodBias) +
                ": beyond this driver; allowed values: " + allowed;
+    }
+    if (options.unitLodBiases) {
+        const std::vector<int>& biases = *options.unitLodBiases;
+        std::string text;
+        for (size_t i = 0; i < biases.size(); ++i)
+            text += (i > 0 ? "," : "") + FormatTenths(biases[i]);
+        for (int bias : biases)
+            if (bias > limits.lodBiasHalfRange || bias < -limits.lodBiasHalfRange)
+                return "--unit-lod-biases " + text + ": beyond this driver; allowed values: " +
+                       (limits.lodBiasHalfRange == 0
+                            ? std::string("0.0")
+                            : FormatTenths(-limits.lodBiasHalfRange) + " .. " +
+                                  FormatTenths(limits.lodBiasHalfRange) + " in steps of 0.1");
+        if (static_cast<int>(biases.size()) > limits.textureUnitCount)
+            return "--unit-lod-biases " + text + ": beyond this driver; allowed values: up to " +
+                   std::to_string(limits.textureUnitCount) + " biases, one per texture unit";
     }
     if (options.stage && *options.stage >= limits.textureUnitCount)
         return "--stage " + std::to_string(*options.stage) +
@@ -379,7 +464,10 @@ std::string UsageText()
             left += " ";
         text += left + (row.kind == Flag ? "this text" : AllowedValues(row)) + "\n";
     }
-    return text;
+    return text + "\n  --compare A B --out DIR             compare two report folders or two "
+                  "capture records' PNG files;\n"
+                  "                                    writes DIR/compare.json and "
+                  "DIR/compare.png, without a window\n";
 }
 
 std::string JsonPathFor(const std::string& pngPath)

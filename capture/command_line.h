@@ -30,14 +30,32 @@ struct CaptureOptions {
     std::optional<int> textureRotation;
     std::optional<std::string> screenshot;
     std::optional<std::string> measure;  // the report's folder
+    std::optional<std::string> expect;   // bounds on the report's figures
+    // What the panel does not show: the bias each unit keeps (tenths, from
+    // unit 0) and the colouring each texture was built with.
+    std::optional<std::vector<int>> unitLodBiases;
+    std::optional<int> checkerMipmaps;
+    std::optional<int> bmpMipmaps;
+    std::optional<std::string> replay;  // a capture record whose settings apply first
     bool help = false;
 };
 
 // Reads the arguments (without the program's name). False with `error` set to
 // one line naming the option and its allowed values. --help ends the reading:
-// what follows it is not looked at.
+// what follows it is not looked at. With --replay the options that need
+// another are not checked here but by CheckCombination once the record's
+// options are merged in.
 bool ParseCommandLine(const std::vector<std::string>& arguments, CaptureOptions* options,
                       std::string* error);
+
+// Empty when every option that needs another has it (--texture bmp needs
+// --bmp, --bmp-mipmaps needs --bmp, --expect needs --measure), else the
+// error line.
+std::string CheckCombination(const CaptureOptions& options);
+
+// The record's options with those of the line over them: the line's own
+// options win, as if the record's came first.
+CaptureOptions MergeOptions(const CaptureOptions& fromRecord, const CaptureOptions& fromLine);
 
 // The limits that only the running driver knows (see the panel's sliders).
 struct DriverLimits {

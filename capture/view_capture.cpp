@@ -16,6 +16,7 @@
 #include "capture/command_line.h"
 #include "capture/file_output.h"
 #include "render/scene.h"
+#include "render/scene_renderer.h"
 #include "ui/resource.h"
 #include "ui/settings_values.h"
 
@@ -105,6 +106,9 @@ ViewRecord CurrentViewRecord()
     s.stage = viewer.textureStage;
     s.sceneRotation = viewer.scene.sceneRotation;
     s.textureRotation = viewer.scene.textureRotation;
+    s.unitLodBiases = UnitLodBiases();
+    s.checkerMipmaps = viewer.checkerMipmaps;
+    s.bmpMipmaps = viewer.bitmapLoaded ? viewer.bitmapMipmaps : -1;
     return record;
 }
 

@@ -4,6 +4,14 @@ namespace {
 
 const char* const mipmapNames[] = {"normal", "tinted", "full"};
 
+void AddMipmapName(JsonText& json, const char* key, int mode)
+{
+    if (mode >= 0 && mode <= 2)
+        JsonAddString(json, key, mipmapNames[mode]);
+    else
+        JsonAddNull(json, key);
+}
+
 }  // namespace
 
 void AddDriverNameMembers(JsonText& json, const DriverNames& names)
@@ -42,6 +50,12 @@ void AddViewRecordMembers(JsonText& json, const ViewRecord& record)
     JsonAddInteger(json, "stage", s.stage);
     JsonAddOneDecimal(json, "sceneRotation", s.sceneRotation);
     JsonAddOneDecimal(json, "textureRotation", s.textureRotation);
+    JsonOpenArray(json, "unitLodBiases");
+    for (double bias : s.unitLodBiases)
+        JsonAddOneDecimal(json, nullptr, bias);
+    JsonCloseArray(json);
+    AddMipmapName(json, "checkerMipmaps", s.checkerMipmaps);
+    AddMipmapName(json, "bmpMipmaps", s.bmpMipmaps);
     JsonCloseObject(json);
 }
 

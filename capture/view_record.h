@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "capture/json_writer.h"
 
@@ -24,6 +25,12 @@ struct ViewSettings {
     int stage = 0;
     double sceneRotation = 0.0;
     double textureRotation = 0.0;
+    // What the panel does not show but the frame depends on: the LOD bias
+    // each texture unit keeps, and the colouring each texture was built with
+    // (-1: no such texture).
+    std::vector<double> unitLodBiases;
+    int checkerMipmaps = -1;
+    int bmpMipmaps = -1;
 };
 
 // Which program on which driver: a capture record and a report both begin so.

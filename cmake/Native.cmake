@@ -11,6 +11,7 @@ endif()
 
 add_library(quorvane_portable STATIC ${PORTABLE_SOURCES})
 target_include_directories(quorvane_portable PUBLIC ${PROJECT_SOURCE_DIR})
+target_include_directories(quorvane_portable SYSTEM PUBLIC ${jsonIncludeDir})
 
 if(QUORVANE_TESTS)
     enable_testing()

@@ -13,6 +13,7 @@ set(PORTABLE_SOURCES
     capture/command_line.cpp
     capture/json_writer.cpp
     capture/view_record.cpp
+    capture/record_replay.cpp
     measure/scene_model.cpp
     measure/ideal_lod.cpp
     measure/footprint_atlas.cpp
@@ -25,6 +26,14 @@ set(PORTABLE_SOURCES
     measure/report_sheet.cpp
     measure/flower_plot.cpp
     measure/rules_sheet.cpp
+    measure/report_figures.cpp
+    measure/expectations.cpp
+    measure/junit_xml.cpp
+    compare/compare_line.cpp
+    compare/report_compare.cpp
+    compare/level_readback.cpp
+    compare/compare_sheet.cpp
+    compare/record_compare.cpp
 )
 
 # Code on Win32, OpenGL and GLU.
@@ -52,4 +61,6 @@ set(PLATFORM_SOURCES
     measure/measure_battery.cpp
     measure/sheet_text.cpp
     measure/measure_report.cpp
+    compare/file_input.cpp
+    compare/compare_run.cpp
 )

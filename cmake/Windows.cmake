@@ -2,6 +2,7 @@
 
 add_library(quorvane_core STATIC ${PORTABLE_SOURCES} ${PLATFORM_SOURCES})
 target_include_directories(quorvane_core PUBLIC ${PROJECT_SOURCE_DIR})
+target_include_directories(quorvane_core SYSTEM PUBLIC ${jsonIncludeDir})
 target_compile_definitions(quorvane_core PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX)
 target_link_libraries(quorvane_core PUBLIC comctl32 comdlg32 shell32 glu32 opengl32 gdi32 user32
     windowscodecs ole32 uuid)

@@ -53,7 +53,7 @@ void DrawFlowerPlot(ReportSheet& sheet, const AtlasFigures& atlas, int x, int y,
 {
     char text[96];
     AddText(sheet, x - radius - 40, y - radius - 34, "Anisotropic flower: delivered ratio by angle", 15,
-            AlignLeft, {0, 0, 0}, true);
+            AlignLeft, ink, true);
     for (double ring = 2.0; ring <= 32.0; ring *= 2.0) {
         DrawCircle(sheet.image, x, y, RadiusFor(ring, radius), ringColor, false);
         std::snprintf(text, sizeof(text), "%.0fx", ring);

@@ -7,6 +7,7 @@
 
 #include "capture/file_output.h"
 #include "capture/view_capture.h"
+#include "measure/junit_xml.h"
 #include "measure/measure_battery.h"
 #include "measure/report_json.h"
 #include "measure/report_sheet.h"
@@ -45,7 +46,7 @@ bool PrepareReportFolder(const std::string& folder, std::string* reason)
     return true;
 }
 
-bool WriteMeasureReport(const std::string& folder, std::string* reason)
+bool WriteMeasureReport(const std::string& folder, std::string* reason, std::string* jsonText)
 {
     MeasureResults results;
     RunMeasureBattery(results);
@@ -70,6 +71,29 @@ bool WriteMeasureReport(const std::string& folder, std::string* reason)
     const std::string jsonPath = InFolder(folder, "report.json");
     if (!WriteFileWhole(jsonPath.c_str(), json.data(), json.size(), &why)) {
         *reason = jsonPath + ": " + why;
+        return false;
+    }
+    if (jsonText != nullptr)
+        *jsonText = json;
+    return true;
+}
+
+bool WriteExpectationOutcome(const std::string& folder, const std::string& reportJson,
+                             const std::vector<Expectation>& expectations, bool* passed,
+                             std::string* reason)
+{
+    std::vector<FlatMember> report;
+    std::string why;
+    // The report was written by this program a moment ago: it reads back.
+    FlattenJson(reportJson, &report, &why);
+    const std::vector<ExpectationOutcome> outcomes = CheckExpectations(expectations, report);
+    *passed = true;
+    for (const ExpectationOutcome& outcome : outcomes)
+        *passed = *passed && outcome.passed;
+    const std::string xml = JUnitXml(outcomes, "quorvane.expectations");
+    const std::string xmlPath = InFolder(folder, "report.xml");
+    if (!WriteFileWhole(xmlPath.c_str(), xml.data(), xml.size(), &why)) {
+        *reason = xmlPath + ": " + why;
         return false;
     }
     return true;

@@ -3,11 +3,23 @@
 #pragma once
 
 #include <string>
+#include <vector>
+
+#include "measure/expectations.h"
 
 // Makes the folder when it is missing (its parent must exist) and checks that
 // a file can be written there. False with the system's reason.
 bool PrepareReportFolder(const std::string& folder, std::string* reason);
 
 // Runs the battery, then writes the JSON report and the sheet. False with
-// "<path>: <reason>" when a file cannot be written.
-bool WriteMeasureReport(const std::string& folder, std::string* reason);
+// "<path>: <reason>" when a file cannot be written. The JSON report's text
+// goes to `json` too when it is given.
+bool WriteMeasureReport(const std::string& folder, std::string* reason,
+                        std::string* json = nullptr);
+
+// Checks the report against the expectations and writes DIR/report.xml, a
+// JUnit test suite with one case per expectation; `passed` is whether every
+// one held. False with "<path>: <reason>" when it cannot be written.
+bool WriteExpectationOutcome(const std::string& folder, const std::string& reportJson,
+                             const std::vector<Expectation>& expectations, bool* passed,
+                             std::string* reason);

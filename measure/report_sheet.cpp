@@ -7,16 +7,16 @@
 
 namespace {
 
-const int sheetWidth = 1240;
-const int sheetHeight = 1230;
+const int sheetWidth = reportSheetWidth;
+const int sheetHeight = reportSheetHeight;
 const int rulesTop = 900;
 const int mapWidth = viewWidth / 2;
 const int mapHeight = viewHeight / 2;
-const int mapTop = 96;
-const int levelMapLeft = 20;
+const int mapTop = reportMapTop;
+const int levelMapLeft = reportLevelMapLeft;
 const int errorMapLeft = 440;
 const int scaleTop = mapTop + mapHeight + 10;
-const int scaleHeight = 14;
+const int scaleHeight = sheetScaleHeight;
 const int figuresLeft = 864;
 const int plotTop = 500;
 const int plotWidth = 330;
@@ -27,69 +27,8 @@ const int flowerCentreX = 1040;
 const int flowerRadius = 140;
 const int figureLineStep = 19;
 
-const Rgb8 paper = {255, 255, 255};
-const Rgb8 ink = {0, 0, 0};
-const Rgb8 quiet = {90, 90, 90};
-const Rgb8 grid = {220, 220, 220};
-const Rgb8 reference = {160, 160, 160};
 const Rgb8 curveColor = {200, 40, 40};
 const Rgb8 pointColor = {30, 70, 200};
-
-std::string Format(const char* format, double value)
-{
-    char text[64];
-    std::snprintf(text, sizeof(text), format, value);
-    return text;
-}
-
-}  // namespace
-
-void AddText(ReportSheet& sheet, int x, int y, const std::string& text, int height,
-             TextAlign align, Rgb8 color, bool bold)
-{
-    SheetText t;
-    t.x = x;
-    t.y = y;
-    t.text = text;
-    t.height = height;
-    t.align = align;
-    t.color = color;
-    t.bold = bold;
-    sheet.texts.push_back(t);
-}
-
-void ThickLine(SheetImage& image, int x0, int y0, int x1, int y1, Rgb8 color)
-{
-    DrawLine(image, x0, y0, x1, y1, color);
-    DrawLine(image, x0, y0 + 1, x1, y1 + 1, color);
-}
-
-namespace {
-
-// A plot's frame with grid lines at the given values of each axis.
-struct PlotFrame {
-    int left, top, width, height;
-    double xMin, xMax, yMin, yMax;
-    int X(double x) const { return left + static_cast<int>(std::lround((x - xMin) / (xMax - xMin) * width)); }
-    int Y(double y) const { return top + height - static_cast<int>(std::lround((y - yMin) / (yMax - yMin) * height)); }
-};
-
-void DrawFrame(ReportSheet& sheet, const PlotFrame& f, const std::vector<double>& xTicks,
-               const std::vector<double>& yTicks, const char* xFormat, const char* yFormat)
-{
-    for (double x : xTicks) {
-        DrawLine(sheet.image, f.X(x), f.top, f.X(x), f.top + f.height, grid);
-        AddText(sheet, f.X(x), f.top + f.height + 4, Format(xFormat, x), 13, AlignCentre, quiet);
-    }
-    for (double y : yTicks) {
-        DrawLine(sheet.image, f.left, f.Y(y), f.left + f.width, f.Y(y), grid);
-        AddText(sheet, f.left - 6, f.Y(y) - 7, Format(yFormat, y), 13, AlignRight, quiet);
-    }
-    DrawLine(sheet.image, f.left, f.top, f.left, f.top + f.height, ink);
-    DrawLine(sheet.image, f.left, f.top + f.height, f.left + f.width, f.top + f.height, ink);
-    DrawLine(sheet.image, f.left + f.width, f.top, f.left + f.width, f.top + f.height, ink);
-    DrawLine(sheet.image, f.left, f.top, f.left + f.width, f.top, ink);
-}
 
 void DrawTransfer(ReportSheet& sheet, const TransferCurve& transfer)
 {
@@ -155,7 +94,53 @@ void DrawAngle(ReportSheet& sheet, const MeasureResults& r)
                 "; levels, + blurrier", 13, AlignCentre, quiet);
 }
 
-void DrawScale(ReportSheet& sheet, int left, bool errorScale, int lastLevel)
+}  // namespace
+
+std::string Format(const char* format, double value)
+{
+    char text[64];
+    std::snprintf(text, sizeof(text), format, value);
+    return text;
+}
+
+void AddText(ReportSheet& sheet, int x, int y, const std::string& text, int height,
+             TextAlign align, Rgb8 color, bool bold)
+{
+    SheetText t;
+    t.x = x;
+    t.y = y;
+    t.text = text;
+    t.height = height;
+    t.align = align;
+    t.color = color;
+    t.bold = bold;
+    sheet.texts.push_back(t);
+}
+
+void ThickLine(SheetImage& image, int x0, int y0, int x1, int y1, Rgb8 color)
+{
+    DrawLine(image, x0, y0, x1, y1, color);
+    DrawLine(image, x0, y0 + 1, x1, y1 + 1, color);
+}
+
+void DrawFrame(ReportSheet& sheet, const PlotFrame& f, const std::vector<double>& xTicks,
+               const std::vector<double>& yTicks, const char* xFormat, const char* yFormat)
+{
+    for (double x : xTicks) {
+        DrawLine(sheet.image, f.X(x), f.top, f.X(x), f.top + f.height, grid);
+        AddText(sheet, f.X(x), f.top + f.height + 4, Format(xFormat, x), 13, AlignCentre, quiet);
+    }
+    for (double y : yTicks) {
+        DrawLine(sheet.image, f.left, f.Y(y), f.left + f.width, f.Y(y), grid);
+        AddText(sheet, f.left - 6, f.Y(y) - 7, Format(yFormat, y), 13, AlignRight, quiet);
+    }
+    DrawLine(sheet.image, f.left, f.top, f.left, f.top + f.height, ink);
+    DrawLine(sheet.image, f.left, f.top + f.height, f.left + f.width, f.top + f.height, ink);
+    DrawLine(sheet.image, f.left + f.width, f.top, f.left + f.width, f.top + f.height, ink);
+    DrawLine(sheet.image, f.left, f.top, f.left + f.width, f.top, ink);
+}
+
+void DrawScale(ReportSheet& sheet, int left, int scaleTop, bool errorScale, int lastLevel)
 {
     for (int x = 0; x < mapWidth; ++x) {
         const double t = (x + 0.5) / mapWidth;
@@ -164,6 +149,7 @@ void DrawScale(ReportSheet& sheet, int left, bool errorScale, int lastLevel)
         FillRect(sheet.image, left + x, scaleTop, 1, scaleHeight, c);
     }
     DrawLine(sheet.image, left, scaleTop + scaleHeight, left + mapWidth - 1, scaleTop + scaleHeight, ink);
+    const int scaleHeight = sheetScaleHeight;
     const int labelTop = scaleTop + scaleHeight + 3;
     if (errorScale) {
         AddText(sheet, left, labelTop, Format("%+.1f sharper", -errorFullScale), 13);
@@ -177,7 +163,6 @@ void DrawScale(ReportSheet& sheet, int left, bool errorScale, int lastLevel)
                 level == 0 ? AlignLeft : (level == lastLevel ? AlignRight : AlignCentre));
 }
 
-}  // namespace
 
 void FillRect(SheetImage& image, int x, int y, int width, int height, Rgb8 color)
 {
@@ -286,8 +271,8 @@ ReportSheet LayoutReportSheet(const DriverNames& names, const MeasureResults& r)
         PlaceHalvedMap(sheet.image, ErrorImage(r.tunnelMeasured, r.tunnelIdeal, BlendedLevels, r.lastLevel),
                        errorMapLeft, mapTop);
     }
-    DrawScale(sheet, levelMapLeft, false, r.lastLevel);
-    DrawScale(sheet, errorMapLeft, true, r.lastLevel);
+    DrawScale(sheet, levelMapLeft, scaleTop, false, r.lastLevel);
+    DrawScale(sheet, errorMapLeft, scaleTop, true, r.lastLevel);
     AddText(sheet, errorMapLeft, scaleTop + scaleHeight + 22,
             "light grey: ideal outside the mip range; dark: no surface", 13, AlignLeft, quiet);
 

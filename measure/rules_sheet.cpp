@@ -9,13 +9,9 @@
 
 namespace {
 
-const Rgb8 quiet = {90, 90, 90};
-
 std::string Line(const char* name, const char* format, double value)
 {
-    char text[96];
-    std::snprintf(text, sizeof(text), format, value);
-    return std::string(name) + text;
+    return name + Format(format, value);
 }
 
 }  // namespace
@@ -23,7 +19,7 @@ std::string Line(const char* name, const char* format, double value)
 void DrawRulesRow(ReportSheet& sheet, const MeasureResults& r, int top)
 {
     const RulesFigures& rules = r.rules;
-    AddText(sheet, 20, top - 22, "OpenGL envelope, default tunnel", 15, AlignLeft, {0, 0, 0}, true);
+    AddText(sheet, 20, top - 22, "OpenGL envelope, default tunnel", 15, AlignLeft, ink, true);
     if (!rules.tunnelMarks.empty())
         PlaceHalvedMap(sheet.image, EnvelopeImage(rules.tunnelMarks), 20, top);
     AddText(sheet, 20, top + viewHeight / 2 + 4,
@@ -31,7 +27,7 @@ void DrawRulesRow(ReportSheet& sheet, const MeasureResults& r, int top)
             AlignLeft, quiet);
 
     const int left = 440;
-    AddText(sheet, left, top - 22, "Fingerprint", 15, AlignLeft, {0, 0, 0}, true);
+    AddText(sheet, left, top - 22, "Fingerprint", 15, AlignLeft, ink, true);
     int y = top;
     // One clause a line: "rho: exact", "blend: trilinear" ...
     std::string words = Fingerprint(rules, r.transfer.plateau);

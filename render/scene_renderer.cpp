@@ -152,3 +152,30 @@ void DrawAffineRects(const std::vector<AffineRect>& rects)
     }
     glFlush();
 }
+
+std::vector<double> UnitLodBiases()
+{
+    std::vector<double> biases;
+    if (!viewer.lodBiasSupported || viewer.laidOutUnits == 0)
+        return biases;
+    for (int i = 0; i < viewer.laidOutUnits; ++i) {
+        viewer.pfnActiveTexture(GL_TEXTURE0 + i);
+        GLfloat bias = 0.0f;
+        glGetTexEnvfv(GL_TEXTURE_FILTER_CONTROL_EXT, GL_TEXTURE_LOD_BIAS_EXT, &bias);
+        biases.push_back(std::round(bias * 10.0) / 10.0);
+    }
+    viewer.pfnActiveTexture(GL_TEXTURE0 + viewer.textureStage);
+    return biases;
+}
+
+void SetUnitLodBiases(const std::vector<double>& biases)
+{
+    if (!viewer.lodBiasSupported || viewer.laidOutUnits == 0)
+        return;
+    for (int i = 0; i < viewer.laidOutUnits && i < static_cast<int>(biases.size()); ++i) {
+        viewer.pfnActiveTexture(GL_TEXTURE0 + i);
+        glTexEnvf(GL_TEXTURE_FILTER_CONTROL_EXT, GL_TEXTURE_LOD_BIAS_EXT,
+                  static_cast<float>(biases[i]));
+    }
+    viewer.pfnActiveTexture(GL_TEXTURE0 + viewer.textureStage);
+}

@@ -15,6 +15,12 @@ bool InitRenderer();
 void BindTextureStages(int stage, GLuint testTexture);
 // The same for the viewer's stage and test texture.
 void BindTextureStages();
+// The LOD bias each texture unit keeps, to a tenth as the slider sets it;
+// empty without GL_EXT_texture_lod_bias or before the units are laid out.
+// Both leave the viewer's stage the active unit.
+std::vector<double> UnitLodBiases();
+// One bias per unit, from unit 0; units beyond the list are left alone.
+void SetUnitLodBiases(const std::vector<double>& biases);
 // Draws `scene` with the bound textures into the back buffer, without showing it.
 void DrawScene(const Scene& scene);
 

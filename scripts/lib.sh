@@ -10,7 +10,7 @@ packages=(
     g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
     g++-mingw-w64-i686-posix binutils-mingw-w64-i686
     wine wine64 libwine xvfb xauth x11-utils imagemagick
-    libgl1 libglx-mesa0 libgl1-mesa-dri
+    libgl1 libglx-mesa0 libgl1-mesa-dri nlohmann-json3-dev
 )
 # The 32-bit build runs under 32-bit Wine, which needs 32-bit OpenGL. Only to
 # run it: cross-compiling needs none of these.

@@ -95,5 +95,6 @@ bool LoadBitmapTexture(const char* path)
     std::free(upperBlock);
     std::free(block);
     FreePicture(picture);
+    viewer.bitmapMipmaps = mode;
     return true;
 }

@@ -26,4 +26,5 @@ void BuildCheckerTexture()
                      GL_UNSIGNED_INT_8_8_8_8, block);
     }
     std::free(block);
+    viewer.checkerMipmaps = viewer.mipmapMode;
 }

@@ -239,6 +239,29 @@ void RebuildMipmaps(HWND panel, MipmapMode mode)
     RenderScene();
 }
 
+}  // namespace
+
+bool RebuildTextureColouring(HWND panel, bool bitmap, int mipmapMode)
+{
+    const MipmapMode radios = viewer.mipmapMode;
+    viewer.mipmapMode = static_cast<MipmapMode>(mipmapMode);
+    bool built = true;
+    if (bitmap) {
+        char path[pathCapacity] = {};
+        GetDlgItemTextA(panel, IDC_BROWSE_BUTTON, path, pathCapacity);
+        built = LoadBitmapTexture(path);
+    } else {
+        BuildCheckerTexture();
+    }
+    viewer.mipmapMode = radios;
+    // Building binds the texture built; the shown one goes back on its unit.
+    SelectTestTexture(viewer.useBitmap);
+    RenderScene();
+    return built;
+}
+
+namespace {
+
 void ApplyFilterList(HWND panel, int id, GLenum pname, GLenum& field)
 {
     const LRESULT index = SendItem(panel, id, CB_GETCURSEL, 0, 0);

@@ -36,7 +36,7 @@ TEST(JsonText, RecordReadsBackWithEveryKey)
     ViewRecord record{{"Quorvane \"test\"", "Mesa", "llvmpipe", "4.5 Mesa"}, {}};
     ViewSettings& s = record.settings;
     s = {true, 305 * 0.1, 45.0, 3, "NEAREST_MIPMAP_LINEAR", "NEAREST", 16, -15 * 0.1, true, -8,
-         "C:\\t\xC3\xA9st\\\"card\".bmp", 2, 105 * 0.1, 3 * 0.1, 7, 90.0, -0.04};
+         "C:\\t\xC3\xA9st\\\"card\".bmp", 2, 105 * 0.1, 3 * 0.1, 7, 90.0, -0.04, {0.7, -0.04}, 1, 0};
     std::map<std::string, std::string> m;
     ASSERT_TRUE(flat_json::Read(ViewRecordJson(record), m)) << ViewRecordJson(record);
     const std::map<std::string, std::string> expected = {
@@ -49,6 +49,9 @@ TEST(JsonText, RecordReadsBackWithEveryKey)
         {"settings.bmp", "C:\\t\xC3\xA9st\\\"card\".bmp"}, {"settings.mipmaps", "full"},
         {"settings.repeatU", "10.5"}, {"settings.repeatV", "0.3"}, {"settings.stage", "7"},
         {"settings.sceneRotation", "90.0"}, {"settings.textureRotation", "0.0"},
+        {"settings.unitLodBiases", "[]"}, {"settings.unitLodBiases.0", "0.7"},
+        {"settings.unitLodBiases.1", "0.0"}, {"settings.checkerMipmaps", "tinted"},
+        {"settings.bmpMipmaps", "normal"},
     };
     EXPECT_EQ(expected, m);
 

@@ -25,6 +25,7 @@
 
 #include "common/bmp_writer.h"
 #include "common/child_process.h"
+#include "compare/file_input.h"
 #include "soak/soak_target.h"
 #include "ui/resource.h"
 
@@ -80,6 +81,9 @@ struct Soak {
     bool slowAniso = false;
     long acceptedFiles = 0;  // file dialogs closed with OK, whatever the file
     long savedViews = 0;
+    long replayedViews = 0;       // saved views replayed to the same frame
+    bool errorViewShown = false;  // M shows the error map, which no record holds
+    std::string program;          // the program's path, for the replays
     std::string error;
 };
 
@@ -310,6 +314,39 @@ bool EnterOrEscape(Soak& soak)
     return PressKey(soak, soak.target.panel, enter ? VK_RETURN : VK_ESCAPE, false);
 }
 
+// The saved view, replayed from its record by a second run of the program,
+// must come out as the same frame; on a difference the files are kept.
+bool ReplayMatches(Soak& soak, const std::string& base)
+{
+    const std::string replay = base + "-replay.png";
+    DWORD exitCode = 0;
+    if (!RunTargetToEnd(soak.program, "--replay \"" + base + ".json\" --screenshot \"" + replay + "\"",
+                        120000, exitCode, soak.error))
+        return false;
+    if (exitCode != 0) {
+        soak.error = "the replay of " + base + ".json ended with exit code " + std::to_string(exitCode);
+        return false;
+    }
+    SheetImage saved, replayed;
+    std::string why;
+    if (!ReadPngFile(base + ".png", &saved, &why) || !ReadPngFile(replay, &replayed, &why)) {
+        soak.error = "cannot read the saved or replayed frame of " + base + ": " + why;
+        return false;
+    }
+    if (saved.rgb != replayed.rgb) {
+        long differing = 0;
+        for (size_t i = 0; i + 2 < saved.rgb.size() && saved.rgb.size() == replayed.rgb.size(); i += 3)
+            differing += std::equal(&saved.rgb[i], &saved.rgb[i] + 3, &replayed.rgb[i]) ? 0 : 1;
+        soak.error = "the replay of " + base + ".json differs from the saved frame in " +
+                     std::to_string(differing) + " pixels (both kept)";
+        return false;
+    }
+    DeleteFileA(replay.c_str());
+    DeleteFileA((base + "-replay.json").c_str());
+    ++soak.replayedViews;
+    return true;
+}
+
 // Ctrl+S saves the view through a save dialog: a real key to the foreground
 // window, as the program reads the key state. Saved files are checked and
 // removed; a cancelled dialog saves nothing.
@@ -363,8 +400,12 @@ bool SaveView(Soak& soak)
             soak.error = "Ctrl+S wrote no " + path;
             return false;
         }
-        DeleteFileA(path.c_str());
     }
+    // The error map is no view a record holds.
+    if (!soak.errorViewShown && !ReplayMatches(soak, base))
+        return false;
+    for (const char* extension : {".png", ".json"})
+        DeleteFileA((base + extension).c_str());
     return true;
 }
 
@@ -374,6 +415,7 @@ bool ToggleErrorView(Soak& soak)
 {
     HWND window = soak.random.Below(2) ? soak.target.renderWindow : soak.target.panel;
     soak.detail = std::string("M in the ") + (window == soak.target.panel ? "panel" : "render window");
+    soak.errorViewShown = !soak.errorViewShown;
     return PressKey(soak, window, 'M', false);
 }
 
@@ -689,6 +731,7 @@ int main(int argc, char** argv)
     soak.trace = options.trace;
     soak.slowAniso = options.slowAniso;
     WriteFiles(soak);
+    soak.program = options.program;
     if (!StartTarget(options.program, soak.target, soak.error))
         return Fail(soak, options, 0, "start");
 
@@ -773,8 +816,8 @@ int main(int argc, char** argv)
     std::printf("\n");
     std::printf("soak: slowest random action %lu ms (%s)\n", static_cast<unsigned long>(slowestMs),
                 slowest.c_str());
-    std::printf("soak: %d rounds of %d actions, %ld files accepted\n", round + 1,
-                options.roundActions, soak.acceptedFiles);
+    std::printf("soak: %d rounds of %d actions, %ld files accepted, %ld saved views replayed to the same frame\n",
+                round + 1, options.roundActions, soak.acceptedFiles, soak.replayedViews);
     if (!CheckGrowth(samples, warmupCount, soak.acceptedFiles - acceptedAtWarmup,
                      options.growthPercent, soak.error))
         return Fail(soak, options, actionCount, "growth");

@@ -63,14 +63,21 @@ std::string WindowText(HWND window)
     return text;
 }
 
+bool Launch(const std::string& exe, const std::string& arguments, PROCESS_INFORMATION& process,
+            std::string& error)
+{
+    if (StartChildProcess("\"" + exe + "\"" + (arguments.empty() ? "" : " " + arguments), process))
+        return true;
+    error = "cannot start " + exe + ": error " + std::to_string(GetLastError());
+    return false;
+}
+
 }  // namespace
 
 bool StartTarget(const std::string& exe, SoakTarget& target, std::string& error)
 {
-    if (!StartChildProcess("\"" + exe + "\"", target.process)) {
-        error = "cannot start " + exe + ": error " + std::to_string(GetLastError());
+    if (!Launch(exe, "", target.process, error))
         return false;
-    }
     target.renderWindow = WaitForTargetWindow(target, productBanner, productBanner, 30000);
     target.panel = WaitForTargetWindow(target, "#32770", "Settings", 30000);
     if (target.renderWindow == nullptr || target.panel == nullptr) {
@@ -85,12 +92,26 @@ bool StartTarget(const std::string& exe, SoakTarget& target, std::string& error)
     return true;
 }
 
+bool RunTargetToEnd(const std::string& exe, const std::string& arguments, DWORD timeoutMs,
+                    DWORD& exitCode, std::string& error)
+{
+    PROCESS_INFORMATION process = {};
+    if (!Launch(exe, arguments, process, error))
+        return false;
+    // STILL_ACTIVE is no code a program ends with: here it means "ended by force".
+    exitCode = FinishChildProcess(process, timeoutMs, STILL_ACTIVE);
+    if (exitCode != STILL_ACTIVE)
+        return true;
+    error = "\"" + exe + "\" " + arguments + " did not end within " +
+            std::to_string(timeoutMs / 1000) + " s";
+    return false;
+}
+
 bool CloseTarget(SoakTarget& target, std::string& error)
 {
     if (target.process.hProcess == nullptr)
         return true;
     PostMessageA(target.renderWindow, WM_CLOSE, 0, 0);
-    // STILL_ACTIVE is no code a program ends with: here it means "ended by force".
     const DWORD exitCode = FinishChildProcess(target.process, 30000, STILL_ACTIVE);
     if (exitCode == STILL_ACTIVE)
         error = "the program did not end within 30 s of closing its window";

@@ -17,6 +17,12 @@ struct SoakTarget {
 // False with `error` set when it does not come up.
 bool StartTarget(const std::string& exe, SoakTarget& target, std::string& error);
 
+// Runs the program with the arguments (as typed after its name) to its end,
+// as a replay does; false with `error` when it cannot start or does not end
+// within the timeout (it is then ended by force).
+bool RunTargetToEnd(const std::string& exe, const std::string& arguments, DWORD timeoutMs,
+                    DWORD& exitCode, std::string& error);
+
 // Closes the render window as a user does; true when the program then ends
 // with exit code 0. Ends the process by force otherwise.
 bool CloseTarget(SoakTarget& target, std::string& error);

@@ -383,3 +383,114 @@ TEST(CaptureProgram, UnreadableBmpOrUnwritableShotEndWithCodeOneAndNoFile)
 }
 
 }  // namespace
+
+TEST(CaptureProgram, TwoRecordsCompareFrameByFrame)
+{
+    const std::string folder = CaptureFolder("compared");
+    for (const char* shot : {"--checker 4 --screenshot \"%sa.png\"", "--checker 4 --screenshot \"%sb.png\"",
+                             "--checker 4 --min-filter NEAREST --screenshot \"%sc.png\""}) {
+        char arguments[600];
+        std::snprintf(arguments, sizeof(arguments), shot, folder.c_str());
+        ASSERT_EQ(0u, RunProgramToEnd(arguments).exitCode) << arguments;
+    }
+    const auto compare = [&](const char* a, const char* b, const char* out) {
+        return RunProgramToEnd("--compare \"" + folder + a + "\" \"" + folder + b + "\" --out \"" +
+                               folder + out + "\"");
+    };
+    std::map<std::string, std::string> c;
+    EXPECT_EQ(0u, compare("a.png", "b.png", "same").exitCode);
+    ASSERT_TRUE(flat_json::Read(FileText(folder + "same\\compare.json"), c));
+    EXPECT_EQ("true", c["sameView"]);
+    EXPECT_EQ("0", c["differingPixels"]);
+    EXPECT_EQ("[]", c["differingSettings"]);
+
+    const FinishedRun run = compare("a.png", "c.png", "other");
+    EXPECT_EQ(0u, run.exitCode) << run.err;
+    EXPECT_FALSE(run.windowSeen);
+    ASSERT_TRUE(flat_json::Read(FileText(folder + "other\\compare.json"), c));
+    EXPECT_EQ("false", c["sameView"]);
+    EXPECT_GT(std::atoi(c["differingPixels"].c_str()), 1000);
+    EXPECT_GT(std::atoi(c["largestDifference"].c_str()), 0);
+    EXPECT_EQ("settings.minFilter", c["differingSettings.0.name"]);
+    EXPECT_EQ("NEAREST", c["differingSettings.0.b"]);
+    EXPECT_EQ("[]", c["differingDriver"]);
+
+    // Inputs that cannot be compared: one line naming the file, no output.
+    const struct {
+        const char* a;
+        const char* b;
+        std::string err;
+    } refused[] = {
+        {"a.png", "missing.png", "quorvane: " + folder + "missing.png: "},
+        {"a.png", "same", "quorvane: " + folder + "same: a report, while " + folder + "a.png is a capture record\n"},
+        {"a.json", "a.json", "quorvane: " + folder + "a.json: not a report of this format (no lod.meanAbsError)\n"},
+    };
+    for (const auto& row : refused) {
+        const FinishedRun bad = compare(row.a, row.b, "refused");
+        EXPECT_EQ(2u, bad.exitCode) << row.b;
+        EXPECT_EQ(0u, bad.err.find(row.err)) << bad.err;
+        EXPECT_EQ("", bad.boxes);
+        EXPECT_FALSE(Exists(folder + "refused"));
+    }
+}
+
+TEST(CaptureProgram, ViewsThePanelDoesNotShowReplayFromTheRecord)
+{
+    SKIP_WITHOUT(lodBiasExtension);
+    const std::string folder = CaptureFolder("hidden");
+    const std::vector<uint8_t> bmp = bmp::WriteBmp(bmp::Format{}).bytes;
+    std::ofstream(folder + "card.bmp", std::ios::binary)
+        .write(reinterpret_cast<const char*>(bmp.data()), static_cast<std::streamsize>(bmp.size()));
+    RunningProgram program;
+    ASSERT_NO_FATAL_FAILURE(StartProgram(program, "--bmp \"" + folder + "card.bmp\""));
+    ASSERT_TRUE(WaitForSettledPanel(program.panel));
+    HWND panel = program.panel;
+    // The bias on unit 0, then the texture to unit 1, whose bias is still 0.0
+    // while the slider shows 1.0; Full rebuilds the shown BMP only, so the
+    // checkerboard shown next keeps its tinted levels under a Full radio.
+    Move(panel, IDC_LODBIAS_SLIDER, 10);
+    Move(panel, IDC_STAGE_SLIDER, 1);
+    SendMessageA(GetDlgItem(panel, IDC_MIPMAP_FULL_RADIO), BM_CLICK, 0, 0);
+    SendMessageA(GetDlgItem(panel, IDC_CHECKER_RADIO), BM_CLICK, 0, 0);
+    SetForegroundWindow(program.renderWindow);
+    Sleep(200);
+    PressCtrlS();
+    AnswerSaveDialog(program.renderWindow, folder + "saved.png");
+    ASSERT_TRUE(WaitForFile(folder + "saved.json", 15000));
+    EXPECT_EQ(0u, CloseProgram(program));
+
+    std::map<std::string, std::string> record;
+    ASSERT_TRUE(flat_json::Read(FileText(folder + "saved.json"), record));
+    EXPECT_EQ("1.0 1 1.0 0.0 full tinted full checkerboard",
+              record["settings.lodBias"] + " " + record["settings.stage"] + " " +
+                  record["settings.unitLodBiases.0"] + " " + record["settings.unitLodBiases.1"] + " " +
+                  record["settings.mipmaps"] + " " + record["settings.checkerMipmaps"] + " " +
+                  record["settings.bmpMipmaps"] + " " + record["settings.texture"]);
+
+    const FinishedRun replay = RunProgramToEnd("--replay \"" + folder + "saved.json\" --screenshot \"" +
+                                               folder + "replay.png\"");
+    EXPECT_EQ(0u, replay.exitCode) << replay.err;
+    EXPECT_EQ("", replay.err);
+    std::map<std::string, std::string> replayed;
+    ASSERT_TRUE(flat_json::Read(FileText(folder + "replay.json"), replayed));
+    EXPECT_EQ(record, replayed);
+    Picture saved, replayedPicture, panelOnly;
+    ASSERT_TRUE(ReadPng(folder + "saved.png", saved));
+    ASSERT_TRUE(ReadPng(folder + "replay.png", replayedPicture));
+    EXPECT_TRUE(saved.rgb == replayedPicture.rgb) << "the same frame, pixel for pixel";
+
+    // The panel's settings alone make another frame: what the record gained matters.
+    ASSERT_EQ(0u, RunProgramToEnd(OptionsFromRecord(record) + "--screenshot \"" + folder + "panel.png\"")
+                      .exitCode);
+    ASSERT_TRUE(ReadPng(folder + "panel.png", panelOnly));
+    EXPECT_FALSE(saved.rgb == panelOnly.rgb);
+
+    // A record that is not one ends the run before any window, naming it.
+    std::ofstream(folder + "broken.json", std::ios::binary) << "{\"settings\": {\"faces\": \"many\"}}";
+    const FinishedRun broken = RunProgramToEnd("--replay \"" + folder + "broken.json\" --screenshot \"" +
+                                               folder + "never.png\"");
+    EXPECT_EQ(2u, broken.exitCode);
+    EXPECT_EQ("quorvane: " + folder + "broken.json: settings.faces: not a value of this setting\n", broken.err);
+    EXPECT_FALSE(broken.windowSeen);
+    EXPECT_FALSE(Exists(folder + "never.png"));
+}

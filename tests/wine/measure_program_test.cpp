@@ -30,7 +30,8 @@ std::string ReportFolder(const std::string& name)
     const std::string parent = TestDirectory() + "reports\\";
     CreateDirectoryA(parent.c_str(), nullptr);
     const std::string folder = parent + name;
-    for (const char* file : {"\\report.json", "\\report.png"})
+    for (const char* file : {"\\report.json", "\\report.png", "\\report.xml", "\\compare.json",
+                             "\\compare.png"})
         DeleteFileA((folder + file).c_str());
     RemoveDirectoryA(folder.c_str());
     return folder;
@@ -176,6 +177,80 @@ TEST(MeasureProgram, SoftpipeAndRhoApproxTakeTheLargerComponent)
     ExpectTheExtensionsFlower(softpipe);
     // Past 2x the level climbs with the ratio: log2(32 x 4 / 2) = 6 at most.
     EXPECT_GE(Number(softpipe, "aniso.ratioCurve.1.curve.10.measured"), 5.0);
+}
+
+std::map<std::string, std::string> JsonIn(const std::string& path)
+{
+    std::map<std::string, std::string> members;
+    EXPECT_TRUE(flat_json::Read(FileText(path), members)) << path;
+    return members;
+}
+
+TEST(MeasureProgram, ComparisonMarksTheShortcutAndFindsNothingBetweenARunAndItself)
+{
+    SKIP_WITHOUT(anisoExtension);
+    SKIP_WITHOUT(lodBiasExtension);
+    const std::string trilinear = ReportFolder("compare-llvmpipe");
+    const std::string brilinear = ReportFolder("compare-brilinear");
+    ASSERT_EQ(0u, RunProgramToEnd("--measure \"" + trilinear + "\"", 180000).exitCode);
+    ASSERT_EQ(0u, RunWithMesaSwitch("GALLIVM_PERF=brilinear", "--measure '" + brilinear + "'",
+                                    "compare-brilinear").exitCode);
+    const std::string out = ReportFolder("compared");
+    const FinishedRun run = RunProgramToEnd("--compare \"" + trilinear + "\" \"" + brilinear +
+                                            "\" --out \"" + out + "\"");
+    EXPECT_EQ(0u, run.exitCode) << run.err;
+    EXPECT_EQ("", run.err);
+    EXPECT_FALSE(run.windowSeen);
+    std::map<std::string, std::string> c = JsonIn(out + "\\compare.json");
+    EXPECT_EQ("true", c["figures.trilinear.plateau.beyondTolerance"]);
+    EXPECT_GT(std::atof(c["figures.trilinear.plateau.difference"].c_str()), 0.3);
+    EXPECT_EQ("true", c["figures.lod.meanAbsError.beyondTolerance"]);
+    EXPECT_EQ("false", c["figures.angle.spread.beyondTolerance"]);
+    EXPECT_GT(std::atof(c["levelMap.meanAbsDifference"].c_str()), 0.05);
+    EXPECT_EQ(0, FileText(out + "\\compare.png").compare(0, 8, "\x89PNG\r\n\x1A\n"));
+
+    const std::string self = ReportFolder("compared-self");
+    EXPECT_EQ(0u, RunProgramToEnd("--compare \"" + trilinear + "\" \"" + trilinear +
+                                  "\\report.json\" --out \"" + self + "\"").exitCode);
+    c = JsonIn(self + "\\compare.json");
+    EXPECT_EQ("0", c["figuresBeyondTolerance"]);
+    EXPECT_EQ("[]", c["differingFields"]);
+    EXPECT_EQ("0.0000", c["levelMap.maxAbsDifference"]);
+    EXPECT_EQ("0.0000", c["figures.trilinear.plateau.difference"]);
+}
+
+TEST(MeasureProgram, ExpectationsGateTheRunWithAJUnitSuite)
+{
+    SKIP_WITHOUT(lodBiasExtension);
+    const std::string expectations = TestDirectory() + "reports\\expect.json";
+    const std::string bounds = "{\"trilinear.plateau\": {\"max\": 0.02}, \"stages.identical\": true,"
+                               " \"bias.maxError\": {\"max\": 0.01}}";
+    std::ofstream(expectations, std::ios::binary) << bounds;
+    const std::string passing = ReportFolder("gate-llvmpipe");
+    FinishedRun run = RunProgramToEnd("--measure \"" + passing + "\" --expect \"" + expectations + "\"",
+                                      180000);
+    EXPECT_EQ(0u, run.exitCode) << run.err;
+    const std::string xml = FileText(passing + "\\report.xml");
+    EXPECT_NE(std::string::npos, xml.find("tests=\"3\" failures=\"0\""));
+
+    const std::string failing = ReportFolder("gate-brilinear");
+    run = RunWithMesaSwitch("GALLIVM_PERF=brilinear", "--measure '" + failing + "' --expect '" +
+                            expectations + "'", "gate-brilinear");
+    EXPECT_EQ(3u, run.exitCode) << run.err;
+    const std::string failed = FileText(failing + "\\report.xml");
+    EXPECT_NE(std::string::npos, failed.find("failures=\"2\"")) << failed;
+    EXPECT_NE(std::string::npos, failed.find("<failure message=\"trilinear.plateau = 0.5")) << failed;
+    EXPECT_NE(std::string::npos, failed.find("name=\"stages.identical\"/>")) << failed;
+
+    // A bad file ends the run before anything is measured or written.
+    std::ofstream(expectations, std::ios::binary) << "{\"trilinear.plateau\": {\"most\": 1}}";
+    const std::string refused = ReportFolder("gate-refused");
+    run = RunProgramToEnd("--measure \"" + refused + "\" --expect \"" + expectations + "\"");
+    EXPECT_EQ(2u, run.exitCode);
+    EXPECT_EQ("quorvane: " + expectations + ": trilinear.plateau: unknown member \"most\" (min and max only)\n",
+              run.err);
+    EXPECT_FALSE(run.windowSeen);
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(refused.c_str()));
 }
 
 TEST(MeasureProgram, UnwritableFolderEndsWithCodeOneBeforeMeasuring)

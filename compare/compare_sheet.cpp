@@ -1,0 +1,255 @@
+#include "compare/compare_sheet.h"
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+
+namespace {
+
+const int sheetWidth = 1260;
+const int sheetHeight = 1110;
+const int mapWidth = viewWidth / 2;
+const int mapHeight = viewHeight / 2;
+const int mapTop = 124;
+const int mapLefts[3] = {20, 430, 840};
+const int scaleTop = mapTop + mapHeight + 10;
+const int plotTop = 540;
+const int plotWidth = 540;
+const int plotHeight = 250;
+const int transferLeft = 70;
+const int angleLeft = 680;
+const int tableTop = 870;
+const int tableRowHeight = 20;
+const int tableLefts[2] = {20, 640};
+
+const Rgb8 colorA = {230, 120, 0};
+const Rgb8 colorB = {30, 70, 200};
+const Rgb8 markColor = {200, 30, 30};
+
+struct CurvePoint {
+    double x, y;
+};
+
+// Points of an array of objects in the flattened report, in index order;
+// null values (bins without pixels) left out.
+std::vector<CurvePoint> Curve(const std::vector<FlatMember>& members, const std::string& array,
+                              const std::string& xName, const std::string& yName)
+{
+    std::vector<CurvePoint> points;
+    for (int i = 0;; ++i) {
+        const std::string prefix = array + "." + std::to_string(i) + ".";
+        const FlatMember* x = FindMember(members, prefix + xName);
+        const FlatMember* y = FindMember(members, prefix + yName);
+        if (x == nullptr || y == nullptr)
+            return points;
+        if (x->value.is_number() && y->value.is_number())
+            points.push_back({x->value.get<double>(), y->value.get<double>()});
+    }
+}
+
+void DrawCurve(ReportSheet& sheet, const PlotFrame& f, const std::vector<CurvePoint>& points,
+               Rgb8 color, bool dots)
+{
+    for (size_t i = 0; i < points.size(); ++i) {
+        const int x = f.X(points[i].x), y = f.Y(points[i].y);
+        if (i > 0)
+            ThickLine(sheet.image, f.X(points[i - 1].x), f.Y(points[i - 1].y), x, y, color);
+        if (dots)
+            FillRect(sheet.image, x - 2, y - 2, 5, 5, color);
+    }
+}
+
+void Legend(ReportSheet& sheet, const PlotFrame& f)
+{
+    FillRect(sheet.image, f.left + f.width - 90, f.top - 16, 14, 4, colorA);
+    AddText(sheet, f.left + f.width - 72, f.top - 23, "A", 13, AlignLeft, colorA, true);
+    FillRect(sheet.image, f.left + f.width - 50, f.top - 16, 14, 4, colorB);
+    AddText(sheet, f.left + f.width - 32, f.top - 23, "B", 13, AlignLeft, colorB, true);
+}
+
+void DrawTransfers(ReportSheet& sheet, const CompareSources& s)
+{
+    const PlotFrame f = {transferLeft, plotTop, plotWidth, plotHeight, 0.0, 1.0, 0.0, 1.0};
+    AddText(sheet, f.left, f.top - 24, "Trilinear transfer", 15, AlignLeft, ink, true);
+    std::vector<double> ticks;
+    for (int i = 0; i <= 4; ++i)
+        ticks.push_back(i * 0.25);
+    DrawFrame(sheet, f, ticks, ticks, "%.2f", "%.2f");
+    DrawLine(sheet.image, f.X(0.0), f.Y(0.0), f.X(1.0), f.Y(1.0), reference);
+    DrawCurve(sheet, f, Curve(*s.a, "trilinear.curve", "idealFraction", "measuredBlend"), colorA, true);
+    DrawCurve(sheet, f, Curve(*s.b, "trilinear.curve", "idealFraction", "measuredBlend"), colorB, true);
+    Legend(sheet, f);
+    AddText(sheet, f.left + f.width / 2, f.top + f.height + 22,
+            "measured blend against ideal fraction; grey: true trilinear", 13, AlignCentre, quiet);
+}
+
+void DrawAngles(ReportSheet& sheet, const CompareSources& s)
+{
+    const std::vector<CurvePoint> a = Curve(*s.a, "angle.curve", "textureRotation", "meanError");
+    const std::vector<CurvePoint> b = Curve(*s.b, "angle.curve", "textureRotation", "meanError");
+    double low = 0.0, high = 0.0;
+    for (const std::vector<CurvePoint>* curve : {&a, &b})
+        for (const CurvePoint& p : *curve) {
+            low = std::min(low, p.y);
+            high = std::max(high, p.y);
+        }
+    // At least +-0.25 levels, in steps of 0.25, as on the report sheet.
+    low = std::min(-0.25, std::floor(low * 4.0 - 0.1) / 4.0);
+    high = std::max(0.25, std::ceil(high * 4.0 + 0.1) / 4.0);
+    const PlotFrame f = {angleLeft, plotTop, plotWidth, plotHeight, 0.0, 90.0, low, high};
+    AddText(sheet, f.left, f.top - 24, "Angle: mean error against texture rotation", 15, AlignLeft,
+            ink, true);
+    std::vector<double> xTicks, yTicks;
+    for (int i = 0; i <= 6; ++i)
+        xTicks.push_back(i * 15.0);
+    const double yStep = high - low > 2.0 ? 0.5 : 0.25;
+    for (double y = std::ceil(low / yStep) * yStep; y <= high + 1e-9; y += yStep)
+        yTicks.push_back(y);
+    DrawFrame(sheet, f, xTicks, yTicks, "%.0f\xB0", "%+.2f");
+    DrawLine(sheet.image, f.left, f.Y(0.0), f.left + f.width, f.Y(0.0), reference);
+    DrawCurve(sheet, f, a, colorA, false);
+    DrawCurve(sheet, f, b, colorB, false);
+    Legend(sheet, f);
+    AddText(sheet, f.left + f.width / 2, f.top + f.height + 22,
+            "plane facing the eye; levels, + blurrier", 13, AlignCentre, quiet);
+}
+
+void CopyMap(SheetImage& to, const SheetImage& from, int left)
+{
+    for (int y = 0; y < mapHeight; ++y)
+        std::copy_n(&from.rgb[(static_cast<size_t>(reportMapTop + y) * from.width +
+                               reportLevelMapLeft) * 3],
+                    mapWidth * 3, &to.rgb[(static_cast<size_t>(mapTop + y) * to.width + left) * 3]);
+}
+
+void DrawDifferenceMap(ReportSheet& sheet, const LevelDifference& levels, int left)
+{
+    for (int y = 0; y < mapHeight; ++y)
+        for (int x = 0; x < mapWidth; ++x) {
+            const size_t i = static_cast<size_t>(y) * mapWidth + x;
+            const Rgb8 c = levels.oneSided[i]        ? outsideRangeColor
+                           : std::isnan(levels.difference[i]) ? uncoveredColor
+                           : ErrorColor(levels.difference[i], errorFullScale);
+            FillRect(sheet.image, left + x, mapTop + y, 1, 1, c);
+        }
+}
+
+// "angle.curve.3.meanError" -> "angle.curve"; empty for a name without an index.
+std::string ArrayName(const std::string& name)
+{
+    for (size_t dot = name.find('.'); dot != std::string::npos; dot = name.find('.', dot + 1)) {
+        const size_t end = name.find('.', dot + 1);
+        const std::string part = name.substr(dot + 1, end == std::string::npos ? end : end - dot - 1);
+        if (!part.empty() && part.find_first_not_of("0123456789") == std::string::npos)
+            return name.substr(0, dot);
+    }
+    return "";
+}
+
+std::string Cell(double value, int width, bool whole)
+{
+    // Counts need no decimals.
+    std::string text = Format(whole || std::fabs(value) >= 100 ? "%.0f" : "%.4f", value);
+    if (static_cast<int>(text.size()) < width)
+        text.insert(0, width - text.size(), ' ');
+    return text;
+}
+
+std::string Padded(std::string text, size_t width)
+{
+    if (text.size() < width)
+        text.resize(width, ' ');
+    return text;
+}
+
+std::string Shown(const nlohmann::ordered_json& value, bool missing)
+{
+    if (missing)
+        return "-";
+    return value.is_string() ? value.get<std::string>() : value.dump();
+}
+
+}  // namespace
+
+std::vector<FigureRow> CompareFigureRows(const ReportComparison& comparison)
+{
+    std::vector<FigureRow> rows;
+    std::map<std::string, int> curveBeyond;
+    std::map<std::string, int> curvePoints;
+    for (const FigureDifference& f : comparison.figures) {
+        const std::string curve = ArrayName(f.name);
+        if (!curve.empty()) {
+            curvePoints[curve] += 1;
+            curveBeyond[curve] += f.beyond ? 1 : 0;
+            continue;
+        }
+        // Counts: whole values with a whole tolerance.
+        const bool whole = f.a == std::floor(f.a) && f.b == std::floor(f.b) && f.tolerance &&
+                           *f.tolerance == std::floor(*f.tolerance);
+        std::string text = Padded(f.name, 27) + Cell(f.a, 9, whole) + Cell(f.b, 9, whole) +
+                           Cell(f.difference, 9, whole);
+        text += f.tolerance ? Cell(*f.tolerance, 9, whole) : "        -";
+        rows.push_back({text + (f.beyond ? " *" : ""), f.beyond});
+    }
+    for (const FieldDifference& f : comparison.fields) {
+        if (f.name.compare(0, 7, "driver.") == 0 || f.name == "program")
+            continue;
+        rows.push_back({Padded(f.name, 27) + " " + Padded(Shown(f.a, f.missingA), 8) + " " +
+                            Padded(Shown(f.b, f.missingB), 8) + "          differ *",
+                        true});
+    }
+    for (const auto& curve : curvePoints) {
+        const int beyond = curveBeyond[curve.first];
+        rows.push_back({Padded(curve.first, 27) + " " + std::to_string(beyond) + " of " +
+                            std::to_string(curve.second) + " values beyond tolerance" +
+                            (beyond > 0 ? " *" : ""),
+                        beyond > 0});
+    }
+    return rows;
+}
+
+ReportSheet LayoutCompareSheet(const CompareSources& s, const ReportComparison& comparison,
+                               const LevelDifference& levels)
+{
+    ReportSheet sheet;
+    sheet.image.width = sheetWidth;
+    sheet.image.height = sheetHeight;
+    sheet.image.rgb.assign(static_cast<size_t>(sheetWidth) * sheetHeight * 3, 0);
+    FillRect(sheet.image, 0, 0, sheetWidth, sheetHeight, paper);
+
+    AddText(sheet, 20, 12, "Level of detail compared", 22, AlignLeft, ink, true);
+    AddText(sheet, 20, 44, "A: " + DriverLine(*s.a), 15, AlignLeft, colorA, true);
+    AddText(sheet, 20, 66, "B: " + DriverLine(*s.b), 15, AlignLeft, colorB, true);
+
+    AddText(sheet, mapLefts[0], mapTop - 22, "A: measured level", 15, AlignLeft, colorA, true);
+    AddText(sheet, mapLefts[1], mapTop - 22, "B: measured level", 15, AlignLeft, colorB, true);
+    AddText(sheet, mapLefts[2], mapTop - 22, "B - A, in levels", 15, AlignLeft, ink, true);
+    CopyMap(sheet.image, *s.sheetA, mapLefts[0]);
+    CopyMap(sheet.image, *s.sheetB, mapLefts[1]);
+    DrawDifferenceMap(sheet, levels, mapLefts[2]);
+    DrawScale(sheet, mapLefts[0], scaleTop, false, reportLastLevel);
+    DrawScale(sheet, mapLefts[1], scaleTop, false, reportLastLevel);
+    DrawScale(sheet, mapLefts[2], scaleTop, true, reportLastLevel);
+    AddText(sheet, mapLefts[2], scaleTop + sheetScaleHeight + 22,
+            "B sharper: blue; B blurrier: red; grey: one side only", 13, AlignLeft, quiet);
+    AddText(sheet, mapLefts[2], scaleTop + sheetScaleHeight + 40,
+            "mean |B - A| " + Format("%.4f", levels.meanAbs) + ", largest " +
+                Format("%.4f", levels.maxAbs) + " over " + std::to_string(levels.pixels) + " pixels",
+            13, AlignLeft, quiet);
+
+    DrawTransfers(sheet, s);
+    DrawAngles(sheet, s);
+
+    AddText(sheet, 20, tableTop - 30, "Figures (levels): A, B, B - A, tolerance; * beyond tolerance",
+            15, AlignLeft, ink, true);
+    const std::vector<FigureRow> rows = CompareFigureRows(comparison);
+    const size_t perColumn = (rows.size() + 1) / 2;
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const int column = i < perColumn ? 0 : 1;
+        const int row = static_cast<int>(column == 0 ? i : i - perColumn);
+        AddText(sheet, tableLefts[column], tableTop + row * tableRowHeight, rows[i].text, 13,
+                AlignLeft, rows[i].beyond ? markColor : ink, rows[i].beyond);
+        sheet.texts.back().fixedPitch = true;
+    }
+    return sheet;
+}
