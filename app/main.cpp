@@ -13,6 +13,7 @@
 #include "capture/command_line.h"
 #include "app/command_line_run.h"
 #include "app/standard_streams.h"
+#include "app/window_measure.h"
 #include "capture/view_capture.h"
 #include "ui/resource.h"
 #include "ui/picture_drop.h"
@@ -83,6 +84,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR command
         }
         if (IsErrorViewKey(msg)) {
             ToggleErrorView();
+            continue;
+        }
+        if (IsMeasureKey(msg)) {
+            MeasureWithDialog(GetAncestor(msg.hwnd, GA_ROOT));
             continue;
         }
         if (viewer.settingsDialog != nullptr && IsDialogMessageA(viewer.settingsDialog, &msg))

@@ -45,10 +45,17 @@ bool PrepareReportFolder(const std::string& folder, std::string* reason)
     return true;
 }
 
-bool WriteMeasureReport(const std::string& folder, std::string* reason)
+bool WriteMeasureReport(const std::string& folder, std::string* reason,
+                        const MeasureProgress& progress)
 {
     MeasureResults results;
-    RunMeasureBattery(results);
+    RunMeasureBattery(results, progress);
+    return WriteMeasureResults(folder, results, reason);
+}
+
+bool WriteMeasureResults(const std::string& folder, const MeasureResults& results,
+                         std::string* reason)
+{
     const DriverNames names = CurrentDriverNames();
 
     ReportSheet sheet = LayoutReportSheet(names, results);

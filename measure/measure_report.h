@@ -4,10 +4,17 @@
 
 #include <string>
 
+#include "measure/measure_battery.h"
+
 // Makes the folder when it is missing (its parent must exist) and checks that
 // a file can be written there. False with the system's reason.
 bool PrepareReportFolder(const std::string& folder, std::string* reason);
 
-// Runs the battery, then writes the JSON report and the sheet. False with
+// Writes the battery's results as the JSON report and the sheet. False with
 // "<path>: <reason>" when a file cannot be written.
-bool WriteMeasureReport(const std::string& folder, std::string* reason);
+bool WriteMeasureResults(const std::string& folder, const MeasureResults& results,
+                         std::string* reason);
+
+// Runs the battery, telling `progress` each step, then writes its report.
+bool WriteMeasureReport(const std::string& folder, std::string* reason,
+                        const MeasureProgress& progress = {});
