@@ -233,7 +233,9 @@ TEST(MeasureProgram, F5MeasuresIntoTheChosenFolderAndEscapeStopsIt)
     HWND window = program.renderWindow;
     const std::string view = TestDirectory() + "reports\\view-";
     const auto saveView = [&](const std::string& name) {
-        DeleteFileA((view + name + ".json").c_str());
+        // A file left from a run before would raise the overwrite prompt.
+        for (const char* extension : {".png", ".json"})
+            DeleteFileA((view + name + extension).c_str());
         SetForegroundWindow(window);
         Sleep(200);
         PressCtrlS();
