@@ -4,6 +4,7 @@
 
 #include "app/frame.h"
 #include "app/path_capacity.h"
+#include "app/standard_streams.h"
 #include "app/user_report.h"
 #include "app/viewer_state.h"
 #include "capture/view_capture.h"
@@ -145,6 +146,21 @@ DriverLimits CurrentDriverLimits()
     return limits;
 }
 
+// A terminal shows a person the run going on and a file keeps it as a log; a
+// pipe is read by a program, which is told the closing failure line only.
+bool ProgressGoesToStandardError()
+{
+    const DWORD type = GetFileType(GetStdHandle(STD_ERROR_HANDLE));
+    return type == FILE_TYPE_CHAR || type == FILE_TYPE_DISK;
+}
+
+bool PrintMeasureStep(int step, int count, const char* name)
+{
+    WriteStandardStream(true, "quorvane: measuring " + std::to_string(step) + " of " +
+                                  std::to_string(count) + ": " + name + "\n");
+    return true;
+}
+
 int EndProgram(int exitCode)
 {
     DestroyWindow(viewer.mainWindow);
@@ -190,8 +206,10 @@ int RunCommandLine(HWND panel, const CaptureOptions& options,
         return -1;
     if (screenshot && !CaptureView(options.screenshot->c_str(), &reason))
         return EndWithFailure("cannot write " + reason);
+    const MeasureProgress progress =
+        ProgressGoesToStandardError() ? MeasureProgress(PrintMeasureStep) : MeasureProgress();
     std::string reportJson;
-    if (measure && !WriteMeasureReport(*options.measure, &reason, &reportJson))
+    if (measure && !WriteMeasureReport(*options.measure, &reason, progress, &reportJson))
         return EndWithFailure("cannot write " + reason);
     if (options.expect) {
         bool passed = true;

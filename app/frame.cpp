@@ -27,6 +27,9 @@ void RenderScene()
 
 void PresentFrame()
 {
+    // The battery redraws when it ends.
+    if (viewer.measuring)
+        return;
     // The title is the one thing a window that cannot answer still shows.
     const bool saySo = viewer.lastFrameSeconds > 1.0 && viewer.mainWindow != nullptr;
     if (saySo)

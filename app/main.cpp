@@ -14,6 +14,7 @@
 #include "capture/record_replay.h"
 #include "app/command_line_run.h"
 #include "app/standard_streams.h"
+#include "app/window_measure.h"
 #include "compare/compare_line.h"
 #include "compare/compare_run.h"
 #include "compare/file_input.h"
@@ -127,6 +128,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR command
         }
         if (IsErrorViewKey(msg)) {
             ToggleErrorView();
+            continue;
+        }
+        if (IsMeasureKey(msg)) {
+            MeasureWithDialog(GetAncestor(msg.hwnd, GA_ROOT));
             continue;
         }
         if (viewer.settingsDialog != nullptr && IsDialogMessageA(viewer.settingsDialog, &msg))

@@ -205,6 +205,13 @@ LRESULT CALLBACK RenderWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
     case WM_DESTROY:
         PostQuitMessage(0);
         return 0;
+    case WM_CLOSE:
+        // A close sent mid-battery waits in the queue, where the battery finds it.
+        if (viewer.measuring) {
+            PostMessageA(window, WM_CLOSE, wParam, lParam);
+            return 0;
+        }
+        return DefWindowProcA(window, message, wParam, lParam);
     case WM_PAINT:
         if (viewer.renderContext != nullptr) {
             PresentFrame();

@@ -71,6 +71,10 @@ struct ViewerState {
     // A screenshot or measuring run: failures go to standard error instead of
     // boxes that would wait for a click (TellUser).
     bool batchRun = false;
+
+    // The battery runs from F5 (app/window_measure): its probe is bound, so
+    // frames wait for its end.
+    bool measuring = false;
 };
 
 extern ViewerState viewer;

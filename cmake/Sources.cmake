@@ -55,6 +55,7 @@ set(PLATFORM_SOURCES
     app/user_report.cpp
     capture/view_capture.cpp
     app/command_line_run.cpp
+    app/window_measure.cpp
     measure/lod_probe.cpp
     measure/error_view.cpp
     measure/rules_probe.cpp

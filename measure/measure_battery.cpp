@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <vector>
 
 #include "app/viewer_state.h"
@@ -15,6 +16,40 @@
 #include "render/scene_renderer.h"
 
 namespace {
+
+const int biasProbes = static_cast<int>(2.0 * biasRange / biasStep + 0.5) + 1;
+const int angleProbes = static_cast<int>(90.0 / angleStep + 0.5) + 1;
+
+// The atlas's anisotropies: 1x, 2x ... up to the driver's maximum.
+std::vector<double> AtlasSettings(double maxAnisotropy)
+{
+    std::vector<double> settings;
+    for (double step = 1.0;; step *= 2.0) {
+        settings.push_back(std::min(step, maxAnisotropy));
+        if (settings.back() >= maxAnisotropy)
+            return settings;
+    }
+}
+
+// The steps told so far; once the progress says stop, every step after is skipped.
+struct Steps {
+    const MeasureProgress& progress;
+    int count;
+    int done = 0;
+    bool stopped = false;
+};
+
+// False when the step is not to run.
+bool NextStep(Steps& steps, const char* format, double value = 0.0)
+{
+    if (steps.stopped)
+        return false;
+    char name[64];
+    std::snprintf(name, sizeof(name), format, value);
+    ++steps.done;
+    steps.stopped = steps.progress && !steps.progress(steps.done, steps.count, name);
+    return !steps.stopped;
+}
 
 // The OpenGL state the battery changes; the viewer's settings it never writes.
 struct SavedState {
@@ -111,8 +146,10 @@ void MeasureWithIdeal(Probe& probe, const Scene& scene, bool withInvariant,
     DecodeProbeFrame(probe.rgba.data(), probe.shape.levels, measured);
 }
 
-void MeasureTunnel(Probe& probe, const Scene& tunnel, MeasureResults& results)
+void MeasureTunnel(Probe& probe, const Scene& tunnel, MeasureResults& results, Steps& steps)
 {
+    if (!NextStep(steps, "tunnel"))
+        return;
     MeasureWithIdeal(probe, tunnel, true, results.tunnelMeasured, results.tunnelIdeal);
     const IdealLodMap& ideal = results.tunnelIdeal;
     results.lod = CompareLod(results.tunnelMeasured, ideal.openGl, ideal.openGlClass);
@@ -122,8 +159,10 @@ void MeasureTunnel(Probe& probe, const Scene& tunnel, MeasureResults& results)
 }
 
 // Every unit in turn carries the texture: the same frame from each.
-void MeasureStages(Probe& probe, const Scene& tunnel, MeasureResults& results)
+void MeasureStages(Probe& probe, const Scene& tunnel, MeasureResults& results, Steps& steps)
 {
+    if (!NextStep(steps, "texture stages"))
+        return;
     const GLuint checker = viewer.textureNames[checkerTexture];
     results.stageCount = viewer.textureUnitCount;
     results.stagesIdentical = true;
@@ -140,7 +179,7 @@ void MeasureStages(Probe& probe, const Scene& tunnel, MeasureResults& results)
 }
 
 // On unit 0, where the battery keeps the checkerboard.
-void MeasureBias(Probe& probe, const Scene& tunnel, MeasureResults& results)
+void MeasureBias(Probe& probe, const Scene& tunnel, MeasureResults& results, Steps& steps)
 {
     results.biasAvailable = viewer.lodBiasSupported;
     if (!results.biasAvailable)
@@ -149,9 +188,10 @@ void MeasureBias(Probe& probe, const Scene& tunnel, MeasureResults& results)
     const std::vector<float>& baseIdeal = results.tunnelIdeal.openGl;
     const int lastLevel = probe.shape.levels - 1;
     MeasuredLodMap shifted;
-    const int steps = static_cast<int>(2.0 * biasRange / biasStep + 0.5);
-    for (int i = 0; i <= steps; ++i) {
+    for (int i = 0; i < biasProbes; ++i) {
         const double bias = -biasRange + i * biasStep;
+        if (!NextStep(steps, "LOD bias %+.1f", bias))
+            return;
         SetUnitBias(0, static_cast<float>(bias));
         LodRule rule = CurrentLodRule(probe.shape);
         Measure(probe, tunnel, shifted);
@@ -164,13 +204,15 @@ void MeasureBias(Probe& probe, const Scene& tunnel, MeasureResults& results)
     SetUnitBias(0, 0.0f);
 }
 
-void MeasureAniso(Probe& probe, const Scene& tunnel, MeasureResults& results)
+void MeasureAniso(Probe& probe, const Scene& tunnel, MeasureResults& results, Steps& steps)
 {
     results.anisoAvailable = viewer.anisoSupported;
     if (!results.anisoAvailable)
         return;
     const GLfloat maxAnisotropy = static_cast<GLfloat>(viewer.anisotropyLimit);
     results.maxAnisotropy = maxAnisotropy;
+    if (!NextStep(steps, "anisotropy %gx", maxAnisotropy))
+        return;
     SetAnisotropy(maxAnisotropy);
     MeasuredLodMap measured;
     IdealLodMap ideal;
@@ -182,7 +224,7 @@ void MeasureAniso(Probe& probe, const Scene& tunnel, MeasureResults& results)
 }
 
 // The footprint atlas at 1x, 2x ... up to the driver's maximum.
-void MeasureAtlas(Probe& probe, MeasureResults& results)
+void MeasureAtlas(Probe& probe, MeasureResults& results, Steps& steps)
 {
     if (!results.anisoAvailable)
         return;
@@ -190,21 +232,20 @@ void MeasureAtlas(Probe& probe, MeasureResults& results)
     const std::vector<AffineRect> rects = AtlasRects(cells, probe.shape.width, probe.shape.height);
     std::vector<AtlasRun> runs;
     MeasuredLodMap measured;
-    for (double step = 1.0;; step *= 2.0) {
-        const double setting = std::min(step, results.maxAnisotropy);
+    for (const double setting : AtlasSettings(results.maxAnisotropy)) {
+        if (!NextStep(steps, "footprint atlas %gx", setting))
+            return;
         SetAnisotropy(static_cast<float>(setting));
         EndProbe(BeginProbe(probe.texture, rects), probe.rgba);
         DecodeProbeFrame(probe.rgba.data(), probe.shape.levels, measured);
         runs.push_back({setting, MeasureCells(measured, cells)});
-        if (setting >= results.maxAnisotropy)
-            break;
     }
     SetAnisotropy(1.0f);
     results.atlas = AtlasFiguresFrom(cells, runs, probe.shape.levels - 1);
 }
 
 // The plane facing the eye, its texture turned step by step.
-void MeasureAngle(Probe& probe, const Scene& tunnel, MeasureResults& results)
+void MeasureAngle(Probe& probe, const Scene& tunnel, MeasureResults& results, Steps& steps)
 {
     Scene plane = tunnel;
     plane.plane = true;
@@ -215,9 +256,10 @@ void MeasureAngle(Probe& probe, const Scene& tunnel, MeasureResults& results)
     MeasuredLodMap measured;
     IdealLodMap ideal;
     std::vector<double> errors;
-    const int steps = static_cast<int>(90.0 / angleStep + 0.5);
-    for (int i = 0; i <= steps; ++i) {
+    for (int i = 0; i < angleProbes; ++i) {
         plane.textureRotation = i * angleStep;
+        if (!NextStep(steps, "angle %g", plane.textureRotation))
+            return;
         MeasureWithIdeal(probe, plane, false, measured, ideal);
         if (i == 0)
             results.angleIdealLod = ideal.openGl[static_cast<size_t>(viewHeight / 2) * viewWidth + viewWidth / 2];
@@ -238,7 +280,18 @@ double Now()
 
 }  // namespace
 
-void RunMeasureBattery(MeasureResults& results)
+int MeasureStepCount()
+{
+    int count = 3 + angleProbes;  // the tunnel, the rules, the stages, the angles
+    if (viewer.lodBiasSupported)
+        count += biasProbes;
+    if (viewer.anisoSupported)
+        count += 1 + static_cast<int>(
+                         AtlasSettings(static_cast<GLfloat>(viewer.anisotropyLimit)).size());
+    return count;
+}
+
+void RunMeasureBattery(MeasureResults& results, const MeasureProgress& progress)
 {
     const double start = Now();
     results = MeasureResults{};
@@ -250,14 +303,17 @@ void RunMeasureBattery(MeasureResults& results)
     probe.texture = CreateProbeTexture(probe.shape);
     results.lastLevel = probe.shape.levels - 1;
 
-    MeasureTunnel(probe, tunnel, results);
-    MeasureRules(probe.texture, probe.shape, tunnel, results.tunnelMeasured, results.tunnelIdeal,
-                 results.rules);
-    MeasureStages(probe, tunnel, results);
-    MeasureBias(probe, tunnel, results);
-    MeasureAniso(probe, tunnel, results);
-    MeasureAtlas(probe, results);
-    MeasureAngle(probe, tunnel, results);
+    Steps steps{progress, MeasureStepCount()};
+    MeasureTunnel(probe, tunnel, results, steps);
+    if (NextStep(steps, "rho, envelope and precision"))
+        MeasureRules(probe.texture, probe.shape, tunnel, results.tunnelMeasured, results.tunnelIdeal,
+                     results.rules);
+    MeasureStages(probe, tunnel, results, steps);
+    MeasureBias(probe, tunnel, results, steps);
+    MeasureAniso(probe, tunnel, results, steps);
+    MeasureAtlas(probe, results, steps);
+    MeasureAngle(probe, tunnel, results, steps);
+    results.stopped = steps.stopped;
 
     DeleteProbeTexture(probe.texture);
     RestoreState(saved);

@@ -3,6 +3,7 @@
 // dependence on the plane, anisotropy, LOD bias and the texture stages.
 #pragma once
 
+#include <functional>
 #include <vector>
 
 #include "measure/footprint_atlas.h"
@@ -44,6 +45,7 @@ struct MeasureResults {
     bool stagesIdentical = true;
 
     double seconds = 0.0;
+    bool stopped = false;  // the progress asked to stop: the figures are partial
 
     // The default tunnel's maps, for the report sheet.
     MeasuredLodMap tunnelMeasured;
@@ -64,7 +66,14 @@ const int transferBins = 32;
 // Above this share of blended pixels the anisotropic filter blends two levels.
 const double blendsLevelsShare = 0.5;
 
+// Told before each step (1-based) of `count`, with the step's name; false
+// stops the battery there. An empty one never stops it.
+using MeasureProgress = std::function<bool(int step, int count, const char* name)>;
+
+// The battery's steps on this driver: one a probe or atlas frame.
+int MeasureStepCount();
+
 // Runs every measurement on the checkerboard and puts the viewer's settings
-// and every OpenGL state it changes back as they were. Needs the panel's
-// initialisation done (the units laid out). Draws nothing on screen.
-void RunMeasureBattery(MeasureResults& results);
+// and every OpenGL state it changes back as they were, stopped or not. Needs
+// the panel's initialisation done (the units laid out). Draws nothing on screen.
+void RunMeasureBattery(MeasureResults& results, const MeasureProgress& progress = {});

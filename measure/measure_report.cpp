@@ -46,10 +46,17 @@ bool PrepareReportFolder(const std::string& folder, std::string* reason)
     return true;
 }
 
-bool WriteMeasureReport(const std::string& folder, std::string* reason, std::string* jsonText)
+bool WriteMeasureReport(const std::string& folder, std::string* reason,
+                        const MeasureProgress& progress, std::string* jsonText)
 {
     MeasureResults results;
-    RunMeasureBattery(results);
+    RunMeasureBattery(results, progress);
+    return WriteMeasureResults(folder, results, reason, jsonText);
+}
+
+bool WriteMeasureResults(const std::string& folder, const MeasureResults& results,
+                         std::string* reason, std::string* jsonText)
+{
     const DriverNames names = CurrentDriverNames();
 
     ReportSheet sheet = LayoutReportSheet(names, results);

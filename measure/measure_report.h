@@ -7,15 +7,21 @@
 
 #include "measure/expectations.h"
 
+#include "measure/measure_battery.h"
+
 // Makes the folder when it is missing (its parent must exist) and checks that
 // a file can be written there. False with the system's reason.
 bool PrepareReportFolder(const std::string& folder, std::string* reason);
 
-// Runs the battery, then writes the JSON report and the sheet. False with
+// Writes the battery's results as the JSON report and the sheet. False with
 // "<path>: <reason>" when a file cannot be written. The JSON report's text
 // goes to `json` too when it is given.
+bool WriteMeasureResults(const std::string& folder, const MeasureResults& results,
+                         std::string* reason, std::string* json = nullptr);
+
+// Runs the battery, telling `progress` each step, then writes its report.
 bool WriteMeasureReport(const std::string& folder, std::string* reason,
-                        std::string* json = nullptr);
+                        const MeasureProgress& progress = {}, std::string* json = nullptr);
 
 // Checks the report against the expectations and writes DIR/report.xml, a
 // JUnit test suite with one case per expectation; `passed` is whether every

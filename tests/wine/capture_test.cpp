@@ -156,41 +156,6 @@ void Move(HWND panel, int id, int position)
     SendMessageA(panel, WM_HSCROLL, MAKEWPARAM(SB_THUMBTRACK, position), reinterpret_cast<LPARAM>(control));
 }
 
-void PressCtrlS()
-{
-    INPUT keys[4] = {};
-    const WORD codes[4] = {VK_CONTROL, 'S', 'S', VK_CONTROL};
-    for (int i = 0; i < 4; ++i) {
-        keys[i].type = INPUT_KEYBOARD;
-        keys[i].ki.wVk = codes[i];
-        keys[i].ki.dwFlags = i >= 2 ? KEYEVENTF_KEYUP : 0;
-    }
-    SendInput(4, keys, sizeof(INPUT));
-}
-
-// Answers the program's save dialog: returns the name it proposed.
-std::string AnswerSaveDialog(HWND owner, const std::string& path)
-{
-    for (int waited = 0; waited < 15000; waited += 100) {
-        Sleep(100);
-        HWND dialog = nullptr;
-        while ((dialog = FindWindowExA(nullptr, dialog, "#32770", nullptr)) != nullptr) {
-            HWND nameBox = GetDlgItem(dialog, 0x47C);
-            if (nameBox == nullptr)
-                nameBox = GetDlgItem(dialog, 0x480);
-            if (GetWindow(dialog, GW_OWNER) != owner || nameBox == nullptr)
-                continue;
-            // GetWindowText does not ask another process's control.
-            char proposed[MAX_PATH] = {};
-            SendMessageA(nameBox, WM_GETTEXT, sizeof(proposed), reinterpret_cast<LPARAM>(proposed));
-            SendMessageA(nameBox, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
-            PostMessageA(dialog, WM_COMMAND, IDOK, 0);
-            return proposed;
-        }
-    }
-    return "";
-}
-
 bool WaitForFile(const std::string& path, DWORD timeoutMs)
 {
     for (DWORD waited = 0; waited < timeoutMs; waited += 100) {

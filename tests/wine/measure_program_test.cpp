@@ -5,12 +5,16 @@
 #include <windows.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <regex>
+#include <sstream>
 #include <string>
 
+#include "app/product_name.h"
 #include "common/child_process.h"
 #include "common/flat_json.h"
 #include "wine/program_support.h"
@@ -102,6 +106,24 @@ double Number(const Report& report, const std::string& key)
     return found == report.json.end() ? std::nan("") : std::atof(found->second.c_str());
 }
 
+// Standard error in a file holds one progress line a step, and nothing else.
+void ExpectProgressLines(const std::string& err)
+{
+    std::istringstream lines(err);
+    std::string line;
+    int told = 0;
+    int count = 0;
+    while (std::getline(lines, line)) {
+        std::smatch m;
+        ASSERT_TRUE(std::regex_match(line, m, std::regex("quorvane: measuring ([0-9]+) of ([0-9]+): .+")))
+            << line;
+        EXPECT_EQ(++told, std::stoi(m[1])) << line;
+        count = std::stoi(m[2]);
+    }
+    EXPECT_GT(told, 20);
+    EXPECT_EQ(count, told) << "the last line is \"n of n\"";
+}
+
 // The atlas on llvmpipe and softpipe: both follow the extension's column
 // formula, whose flower spans 3.5 levels at ratio 16, and take one level.
 void ExpectTheExtensionsFlower(const Report& r)
@@ -124,7 +146,7 @@ TEST(MeasureProgram, ReportTellsBrilinearFromTrilinear)
     const Report brilinear = Measure("brilinear", "GALLIVM_PERF=brilinear");
     for (const Report* r : {&trilinear, &brilinear}) {
         EXPECT_EQ(0u, r->run.exitCode);
-        EXPECT_EQ("", r->run.err);
+        ExpectProgressLines(r->run.err);
         EXPECT_EQ("", r->run.boxes);
         for (const char* key :
              {"program", "driver.vendor", "driver.renderer", "driver.version", "lod.meanAbsError",
@@ -262,6 +284,83 @@ TEST(MeasureProgram, UnwritableFolderEndsWithCodeOneBeforeMeasuring)
     EXPECT_GT(run.err.size(), nowhere.size() + 27) << "the system's reason follows";
     EXPECT_EQ("", run.boxes);
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(nowhere.c_str()));
+}
+
+// The title as the program answers WM_GETTEXT: mid-battery only a program
+// that answers its messages between the steps can tell it.
+std::string AskedTitle(HWND window)
+{
+    char text[256] = {};
+    DWORD_PTR copied = 0;
+    SendMessageTimeoutA(window, WM_GETTEXT, sizeof(text), reinterpret_cast<LPARAM>(text),
+                        SMTO_NORMAL, 20000, &copied);
+    return text;
+}
+
+// Asks the title until it matches the pattern; returns it, or "".
+std::string WaitForTitle(HWND window, const std::string& pattern)
+{
+    for (int polls = 0; polls < 2000; ++polls, Sleep(10)) {
+        const std::string title = AskedTitle(window);
+        if (std::regex_match(title, std::regex(pattern)))
+            return title;
+    }
+    return "";
+}
+
+bool Exists(const std::string& path)
+{
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+TEST(MeasureProgram, F5MeasuresIntoTheChosenFolderAndEscapeStopsIt)
+{
+    const std::string folder = ReportFolder("window");
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+    RunningProgram program;
+    ASSERT_NO_FATAL_FAILURE(StartProgram(program));
+    ASSERT_TRUE(WaitForSettledPanel(program.panel));
+    HWND window = program.renderWindow;
+    const std::string view = TestDirectory() + "reports\\view-";
+    const auto saveView = [&](const std::string& name) {
+        // A file left from a run before would raise the overwrite prompt.
+        for (const char* extension : {".png", ".json"})
+            DeleteFileA((view + name + extension).c_str());
+        SetForegroundWindow(window);
+        Sleep(200);
+        PressCtrlS();
+        EXPECT_NE("", AnswerSaveDialog(window, view + name + ".png"));
+        for (int polls = 0; polls < 150 && !Exists(view + name + ".json"); ++polls)
+            Sleep(100);
+    };
+    saveView("before");
+
+    PostMessageA(window, WM_KEYDOWN, VK_F5, 0);
+    EXPECT_EQ("report.json", AnswerSaveDialog(window, folder + "\\report.json"));
+    const std::string title = WaitForTitle(window, "Measuring [0-9]+ of [0-9]+");
+    PostMessageA(window, WM_KEYDOWN, VK_ESCAPE, 0);
+    int step = 0, count = 0;
+    ASSERT_EQ(2, std::sscanf(title.c_str(), "Measuring %d of %d", &step, &count)) << title;
+    EXPECT_LT(step, count);
+    ASSERT_NE("", WaitForTitle(window, productBanner));
+    EXPECT_FALSE(Exists(folder + "\\report.json"));
+    EXPECT_FALSE(Exists(folder + "\\report.png"));
+    saveView("after");
+    const std::string before = FileText(view + "before.png");
+    EXPECT_GT(before.size(), 1000u);
+    EXPECT_TRUE(before == FileText(view + "after.png")) << "the same frame, pixel for pixel";
+    EXPECT_EQ(FileText(view + "before.json"), FileText(view + "after.json"));
+
+    // From the panel, to its end: the report is there once the title is back.
+    PostMessageA(program.panel, WM_KEYDOWN, VK_F5, 0);
+    EXPECT_EQ("report.json", AnswerSaveDialog(program.panel, folder + "\\report.json"));
+    ASSERT_NE("", WaitForTitle(window, "Measuring [0-9]+ of [0-9]+"));
+    ASSERT_NE("", WaitForTitle(window, productBanner));
+    std::map<std::string, std::string> report;
+    EXPECT_TRUE(flat_json::Read(FileText(folder + "\\report.json"), report));
+    EXPECT_EQ(1u, report.count("stages.identical"));
+    EXPECT_EQ(0, FileText(folder + "\\report.png").compare(0, 4, "\x89PNG"));
+    EXPECT_EQ(0u, CloseProgram(program));
 }
 
 }  // namespace

@@ -182,7 +182,8 @@ TEST_F(MeasureTest, ErrorViewShowsTheMapAndMBringsThePictureBack)
     EXPECT_TRUE(picture == BackBuffer());
 }
 
-TEST_F(MeasureTest, BatteryPutsSettingsAndStateBack)
+// Runs the battery away from its defaults, and expects everything back after it.
+void ExpectBatteryPutsBack(MeasureResults& results, const MeasureProgress& progress)
 {
     // Away from every default the battery uses: plane, stage 2 with a bias,
     // 4x anisotropy, nearest mipmaps, turned texture.
@@ -200,8 +201,7 @@ TEST_F(MeasureTest, BatteryPutsSettingsAndStateBack)
     const GlSnapshot state = Snapshot();
     const ViewerState settings = viewer;
 
-    MeasureResults results;
-    RunMeasureBattery(results);
+    RunMeasureBattery(results, progress);
     EXPECT_TRUE(state == Snapshot());
     const double Scene::*fields[] = {&Scene::planeDistance, &Scene::planeAngle,
                                      &Scene::sceneRotation, &Scene::textureRotation,
@@ -220,6 +220,26 @@ TEST_F(MeasureTest, BatteryPutsSettingsAndStateBack)
     }
     PresentFrame();
     EXPECT_TRUE(before == BackBuffer());
+}
+
+TEST_F(MeasureTest, BatteryPutsSettingsAndStateBack)
+{
+    MeasureResults results;
+    std::vector<std::string> told;
+    ExpectBatteryPutsBack(results, [&told](int step, int count, const char* name) {
+        EXPECT_EQ(MeasureStepCount(), count);
+        EXPECT_EQ(static_cast<int>(told.size()) + 1, step);
+        told.push_back(name);
+        return true;
+    });
+    EXPECT_FALSE(results.stopped);
+    // One step a probe or atlas frame, and one for the rules' draws, every one told.
+    const size_t biasProbes = results.bias.size();
+    const size_t anisoSteps = results.anisoAvailable ? 1 + results.atlas.ratioCurve.size() : 0;
+    EXPECT_EQ(3 + biasProbes + anisoSteps + results.angle.size(), told.size());
+    ASSERT_EQ(static_cast<size_t>(MeasureStepCount()), told.size());
+    EXPECT_EQ("tunnel", told.front());
+    EXPECT_EQ("angle 90", told.back());
 
     // Every unit measured; the sweeps cover their ranges.
     EXPECT_EQ(viewer.textureUnitCount, results.stageCount);
@@ -233,6 +253,22 @@ TEST_F(MeasureTest, BatteryPutsSettingsAndStateBack)
     EXPECT_EQ(-2.0, results.bias.front().bias);
     EXPECT_EQ(2.0, results.bias.back().bias);
     EXPECT_GT(results.lod.pixels, viewWidth * viewHeight / 2);
+}
+
+TEST_F(MeasureTest, StoppedBatteryPutsSettingsAndStateBack)
+{
+    // Stopped at the fifth step: in the bias sweep where the driver has it,
+    // a bias of -1.5 left on unit 0.
+    MeasureResults results;
+    int told = 0;
+    ExpectBatteryPutsBack(results, [&told](int step, int, const char*) {
+        ++told;
+        return step < 5;
+    });
+    EXPECT_TRUE(results.stopped);
+    EXPECT_EQ(5, told) << "no step told after the stop";
+    EXPECT_LE(results.bias.size(), 2u);
+    EXPECT_LT(results.angle.size(), 19u);
 }
 
 }  // namespace

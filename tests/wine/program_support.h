@@ -33,6 +33,13 @@ void StartProgram(RunningProgram& program, const std::string& arguments = "");
 // Closes the render window as a user does and returns the exit code.
 DWORD CloseProgram(RunningProgram& program);
 
+// Ctrl+S, pressed on whichever window has the keyboard.
+void PressCtrlS();
+
+// Answers the program's save dialog over `owner` with the path: returns the
+// name it proposed ("" when no dialog came).
+std::string AnswerSaveDialog(HWND owner, const std::string& path);
+
 // A run of quorvane.exe to its end, with what it wrote to its standard
 // streams, the texts of the message boxes it raised (each answered with OK)
 // and whether its render window or panel ever appeared.
