@@ -7,20 +7,9 @@
 #include <cstdio>
 #include <vector>
 
-namespace {
+#include "app/com_held.h"
 
-// Releases a COM pointer when it goes out of scope.
-template <typename T>
-struct Held {
-    T* p = nullptr;
-    ~Held()
-    {
-        if (p != nullptr)
-            p->Release();
-    }
-    T** Out() { return &p; }
-    T* operator->() const { return p; }
-};
+namespace {
 
 bool Failed(HRESULT result, const char* step, std::string* reason)
 {

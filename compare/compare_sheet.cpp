@@ -7,7 +7,8 @@
 namespace {
 
 const int sheetWidth = 1260;
-const int sheetHeight = 1110;
+// Wide enough for the longest figure name, lod.modelResiduals.sumComponents.
+const int figureNameWidth = 33;
 const int mapWidth = viewWidth / 2;
 const int mapHeight = viewHeight / 2;
 const int mapTop = 124;
@@ -93,20 +94,8 @@ void DrawAngles(ReportSheet& sheet, const CompareSources& s)
             low = std::min(low, p.y);
             high = std::max(high, p.y);
         }
-    // At least +-0.25 levels, in steps of 0.25, as on the report sheet.
-    low = std::min(-0.25, std::floor(low * 4.0 - 0.1) / 4.0);
-    high = std::max(0.25, std::ceil(high * 4.0 + 0.1) / 4.0);
-    const PlotFrame f = {angleLeft, plotTop, plotWidth, plotHeight, 0.0, 90.0, low, high};
-    AddText(sheet, f.left, f.top - 24, "Angle: mean error against texture rotation", 15, AlignLeft,
-            ink, true);
-    std::vector<double> xTicks, yTicks;
-    for (int i = 0; i <= 6; ++i)
-        xTicks.push_back(i * 15.0);
-    const double yStep = high - low > 2.0 ? 0.5 : 0.25;
-    for (double y = std::ceil(low / yStep) * yStep; y <= high + 1e-9; y += yStep)
-        yTicks.push_back(y);
-    DrawFrame(sheet, f, xTicks, yTicks, "%.0f\xB0", "%+.2f");
-    DrawLine(sheet.image, f.left, f.Y(0.0), f.left + f.width, f.Y(0.0), reference);
+    const PlotFrame f = DrawAngleFrame(sheet, {angleLeft, plotTop, plotWidth, plotHeight, 0.0, 90.0, low, high},
+                                       "Angle: mean error against texture rotation");
     DrawCurve(sheet, f, a, colorA, false);
     DrawCurve(sheet, f, b, colorB, false);
     Legend(sheet, f);
@@ -186,7 +175,7 @@ std::vector<FigureRow> CompareFigureRows(const ReportComparison& comparison)
         // Counts: whole values with a whole tolerance.
         const bool whole = f.a == std::floor(f.a) && f.b == std::floor(f.b) && f.tolerance &&
                            *f.tolerance == std::floor(*f.tolerance);
-        std::string text = Padded(f.name, 27) + Cell(f.a, 9, whole) + Cell(f.b, 9, whole) +
+        std::string text = Padded(f.name, figureNameWidth) + Cell(f.a, 9, whole) + Cell(f.b, 9, whole) +
                            Cell(f.difference, 9, whole);
         text += f.tolerance ? Cell(*f.tolerance, 9, whole) : "        -";
         rows.push_back({text + (f.beyond ? " *" : ""), f.beyond});
@@ -194,13 +183,13 @@ std::vector<FigureRow> CompareFigureRows(const ReportComparison& comparison)
     for (const FieldDifference& f : comparison.fields) {
         if (f.name.compare(0, 7, "driver.") == 0 || f.name == "program")
             continue;
-        rows.push_back({Padded(f.name, 27) + " " + Padded(Shown(f.a, f.missingA), 8) + " " +
+        rows.push_back({Padded(f.name, figureNameWidth) + " " + Padded(Shown(f.a, f.missingA), 8) + " " +
                             Padded(Shown(f.b, f.missingB), 8) + "          differ *",
                         true});
     }
     for (const auto& curve : curvePoints) {
         const int beyond = curveBeyond[curve.first];
-        rows.push_back({Padded(curve.first, 27) + " " + std::to_string(beyond) + " of " +
+        rows.push_back({Padded(curve.first, figureNameWidth) + " " + std::to_string(beyond) + " of " +
                             std::to_string(curve.second) + " values beyond tolerance" +
                             (beyond > 0 ? " *" : ""),
                         beyond > 0});
@@ -211,6 +200,10 @@ std::vector<FigureRow> CompareFigureRows(const ReportComparison& comparison)
 ReportSheet LayoutCompareSheet(const CompareSources& s, const ReportComparison& comparison,
                                const LevelDifference& levels)
 {
+    // The table sets the sheet's height: every figure has its row.
+    const std::vector<FigureRow> rows = CompareFigureRows(comparison);
+    const size_t perColumn = (rows.size() + 1) / 2;
+    const int sheetHeight = tableTop + static_cast<int>(perColumn) * tableRowHeight + 20;
     ReportSheet sheet;
     sheet.image.width = sheetWidth;
     sheet.image.height = sheetHeight;
@@ -242,8 +235,6 @@ ReportSheet LayoutCompareSheet(const CompareSources& s, const ReportComparison& 
 
     AddText(sheet, 20, tableTop - 30, "Figures (levels): A, B, B - A, tolerance; * beyond tolerance",
             15, AlignLeft, ink, true);
-    const std::vector<FigureRow> rows = CompareFigureRows(comparison);
-    const size_t perColumn = (rows.size() + 1) / 2;
     for (size_t i = 0; i < rows.size(); ++i) {
         const int column = i < perColumn ? 0 : 1;
         const int row = static_cast<int>(column == 0 ? i : i - perColumn);

@@ -6,22 +6,10 @@
 
 #include <vector>
 
+#include "app/com_held.h"
 #include "capture/file_output.h"
 
 namespace {
-
-// Releases a COM pointer when it goes out of scope.
-template <typename T>
-struct Held {
-    T* p = nullptr;
-    ~Held()
-    {
-        if (p != nullptr)
-            p->Release();
-    }
-    T** Out() { return &p; }
-    T* operator->() const { return p; }
-};
 
 // Larger than any sheet or frame this program writes.
 const size_t largestInput = 64u << 20;

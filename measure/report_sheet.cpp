@@ -65,20 +65,8 @@ void DrawAngle(ReportSheet& sheet, const MeasureResults& r)
         low = std::min(low, p.meanError);
         high = std::max(high, p.meanError);
     }
-    // At least +-0.25 levels, in steps of 0.25.
-    low = std::min(-0.25, std::floor(low * 4.0 - 0.1) / 4.0);
-    high = std::max(0.25, std::ceil(high * 4.0 + 0.1) / 4.0);
-    const PlotFrame f = {angleLeft, plotTop, plotWidth, plotHeight, 0.0, 90.0, low, high};
-    AddText(sheet, f.left, f.top - 24, "Angle: mean error by texture rotation", 15, AlignLeft,
-            ink, true);
-    std::vector<double> xTicks, yTicks;
-    for (int i = 0; i <= 6; ++i)
-        xTicks.push_back(i * 15.0);
-    const double yStep = high - low > 2.0 ? 0.5 : 0.25;
-    for (double y = std::ceil(low / yStep) * yStep; y <= high + 1e-9; y += yStep)
-        yTicks.push_back(y);
-    DrawFrame(sheet, f, xTicks, yTicks, "%.0f\xB0", "%+.2f");
-    DrawLine(sheet.image, f.left, f.Y(0.0), f.left + f.width, f.Y(0.0), reference);
+    const PlotFrame f = DrawAngleFrame(sheet, {angleLeft, plotTop, plotWidth, plotHeight, 0.0, 90.0, low, high},
+                                       "Angle: mean error by texture rotation");
     bool havePrevious = false;
     int px = 0, py = 0;
     for (const AnglePoint& p : r.angle) {
@@ -290,4 +278,21 @@ ReportSheet LayoutReportSheet(const DriverNames& names, const MeasureResults& r)
         DrawFlowerPlot(sheet, r.atlas, flowerCentreX, plotTop + plotHeight / 2, flowerRadius);
     DrawRulesRow(sheet, r, rulesTop);
     return sheet;
+}
+
+PlotFrame DrawAngleFrame(ReportSheet& sheet, PlotFrame f, const char* title)
+{
+    // At least +-0.25 levels, in steps of 0.25.
+    f.yMin = std::min(-0.25, std::floor(f.yMin * 4.0 - 0.1) / 4.0);
+    f.yMax = std::max(0.25, std::ceil(f.yMax * 4.0 + 0.1) / 4.0);
+    AddText(sheet, f.left, f.top - 24, title, 15, AlignLeft, ink, true);
+    std::vector<double> xTicks, yTicks;
+    for (int i = 0; i <= 6; ++i)
+        xTicks.push_back(i * 15.0);
+    const double yStep = f.yMax - f.yMin > 2.0 ? 0.5 : 0.25;
+    for (double y = std::ceil(f.yMin / yStep) * yStep; y <= f.yMax + 1e-9; y += yStep)
+        yTicks.push_back(y);
+    DrawFrame(sheet, f, xTicks, yTicks, "%.0f\xB0", "%+.2f");
+    DrawLine(sheet.image, f.left, f.Y(0.0), f.left + f.width, f.Y(0.0), reference);
+    return f;
 }

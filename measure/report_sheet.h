@@ -83,6 +83,9 @@ struct PlotFrame {
 // The frame with grid lines and labels at the given values of each axis.
 void DrawFrame(ReportSheet& sheet, const PlotFrame& f, const std::vector<double>& xTicks,
                const std::vector<double>& yTicks, const char* xFormat, const char* yFormat);
+// The angle plot's frame, at least +-0.25 levels high in quarter steps, with
+// its title, grid and zero line; the frame as drawn, for the curves.
+PlotFrame DrawAngleFrame(ReportSheet& sheet, PlotFrame frame, const char* title);
 // A map's colour scale, one map wide, with its labels below: the levels
 // 0 .. lastLevel, or the error scale of +-errorFullScale.
 void DrawScale(ReportSheet& sheet, int left, int top, bool errorScale, int lastLevel);
