@@ -15,10 +15,14 @@ const int mapTop = 124;
 const int mapLefts[3] = {20, 430, 840};
 const int scaleTop = mapTop + mapHeight + 10;
 const int plotTop = 540;
-const int plotWidth = 540;
+const int plotWidth = 340;
 const int plotHeight = 250;
 const int transferLeft = 70;
-const int angleLeft = 680;
+const int angleLeft = 490;
+const int flowerCentreX = 1060;
+const int flowerRadius = 115;
+// The flower overlaid at this ratio, 16x's own.
+const double flowerRatio = 16.0;
 const int tableTop = 870;
 const int tableRowHeight = 20;
 const int tableLefts[2] = {20, 640};
@@ -81,7 +85,7 @@ void DrawTransfers(ReportSheet& sheet, const CompareSources& s)
     DrawCurve(sheet, f, Curve(*s.b, "trilinear.curve", "idealFraction", "measuredBlend"), colorB, true);
     Legend(sheet, f);
     AddText(sheet, f.left + f.width / 2, f.top + f.height + 22,
-            "measured blend against ideal fraction; grey: true trilinear", 13, AlignCentre, quiet);
+            "blend by ideal fraction; grey: trilinear", 13, AlignCentre, quiet);
 }
 
 void DrawAngles(ReportSheet& sheet, const CompareSources& s)
@@ -95,12 +99,45 @@ void DrawAngles(ReportSheet& sheet, const CompareSources& s)
             high = std::max(high, p.y);
         }
     const PlotFrame f = DrawAngleFrame(sheet, {angleLeft, plotTop, plotWidth, plotHeight, 0.0, 90.0, low, high},
-                                       "Angle: mean error against texture rotation");
+                                       "Angle: mean error");
     DrawCurve(sheet, f, a, colorA, false);
     DrawCurve(sheet, f, b, colorB, false);
     Legend(sheet, f);
     AddText(sheet, f.left + f.width / 2, f.top + f.height + 22,
             "plane facing the eye; levels, + blurrier", 13, AlignCentre, quiet);
+}
+
+// One ratio's flower of a report, as its atlas figures hold it; no points
+// where the report has none (a driver without anisotropy).
+FlowerCurve ReportFlower(const std::vector<FlatMember>& members)
+{
+    FlowerCurve curve;
+    curve.ratio = flowerRatio;
+    for (int i = 0;; ++i) {
+        const std::string prefix = "aniso.flower." + std::to_string(i);
+        const FlatMember* ratio = FindMember(members, prefix + ".ratio");
+        if (ratio == nullptr || !ratio->value.is_number())
+            return curve;
+        if (ratio->value.get<double>() != flowerRatio)
+            continue;
+        for (const CurvePoint& p : Curve(members, prefix + ".curve", "angle", "measured")) {
+            FlowerPoint point;
+            point.angle = p.x;
+            point.measured = p.y;
+            curve.points.push_back(point);
+        }
+        return curve;
+    }
+}
+
+void DrawFlowers(ReportSheet& sheet, const CompareSources& s)
+{
+    const int y = plotTop + plotHeight / 2;
+    DrawFlowerRings(sheet, flowerCentreX, y, flowerRadius, "Flower at ratio 16");
+    DrawFlowerCurve(sheet, ReportFlower(*s.a), flowerCentreX, y, flowerRadius, colorA);
+    DrawFlowerCurve(sheet, ReportFlower(*s.b), flowerCentreX, y, flowerRadius, colorB);
+    AddText(sheet, flowerCentreX, y + flowerRadius + 8, "delivered anisotropy by angle", 13,
+            AlignCentre, quiet);
 }
 
 void CopyMap(SheetImage& to, const SheetImage& from, int left)
@@ -232,6 +269,7 @@ ReportSheet LayoutCompareSheet(const CompareSources& s, const ReportComparison& 
 
     DrawTransfers(sheet, s);
     DrawAngles(sheet, s);
+    DrawFlowers(sheet, s);
 
     AddText(sheet, 20, tableTop - 30, "Figures (levels): A, B, B - A, tolerance; * beyond tolerance",
             15, AlignLeft, ink, true);

@@ -49,11 +49,10 @@ void DrawCircle(SheetImage& image, int x, int y, double radius, Rgb8 color, bool
 
 }  // namespace
 
-void DrawFlowerPlot(ReportSheet& sheet, const AtlasFigures& atlas, int x, int y, int radius)
+void DrawFlowerRings(ReportSheet& sheet, int x, int y, int radius, const char* title)
 {
-    char text[96];
-    AddText(sheet, x - radius - 40, y - radius - 34, "Anisotropic flower: delivered ratio by angle", 15,
-            AlignLeft, ink, true);
+    char text[16];
+    AddText(sheet, x - radius - 40, y - radius - 34, title, 15, AlignLeft, ink, true);
     for (double ring = 2.0; ring <= 32.0; ring *= 2.0) {
         DrawCircle(sheet.image, x, y, RadiusFor(ring, radius), ringColor, false);
         std::snprintf(text, sizeof(text), "%.0fx", ring);
@@ -63,26 +62,36 @@ void DrawFlowerPlot(ReportSheet& sheet, const AtlasFigures& atlas, int x, int y,
     for (int degree = 0; degree < 180; degree += 45)
         DrawLine(sheet.image, X(x, radius, degree), Y(y, radius, degree), X(x, radius, degree + 180),
                  Y(y, radius, degree + 180), ringColor);
+}
 
+void DrawFlowerCurve(ReportSheet& sheet, const FlowerCurve& curve, int x, int y, int radius, Rgb8 color)
+{
+    const double major = std::log2(curve.ratio * atlasMinorAxis);
+    // A footprint turned by 180 degrees is the same: the curve goes round twice.
+    std::vector<std::pair<double, double>> polar;  // degrees, pixels
+    for (int half = 0; half < 2; ++half)
+        for (const FlowerPoint& p : curve.points)
+            polar.push_back({p.angle + 180.0 * half, RadiusFor(std::exp2(major - p.measured), radius)});
+    for (size_t i = 0; i < polar.size(); ++i) {
+        const auto& a = polar[i];
+        const auto& b = polar[(i + 1) % polar.size()];
+        ThickLine(sheet.image, X(x, a.second, a.first), Y(y, a.second, a.first), X(x, b.second, b.first),
+                  Y(y, b.second, b.first), color);
+    }
+}
+
+void DrawFlowerPlot(ReportSheet& sheet, const AtlasFigures& atlas, int x, int y, int radius)
+{
+    char text[96];
+    DrawFlowerRings(sheet, x, y, radius, "Anisotropic flower: delivered ratio by angle");
     for (size_t k = 0; k < sizeof(plottedRatios) / sizeof(plottedRatios[0]); ++k) {
         const auto curve = std::find_if(atlas.flower.begin(), atlas.flower.end(),
                                         [&](const FlowerCurve& c) { return c.ratio == plottedRatios[k]; });
         if (curve == atlas.flower.end() || curve->points.empty())
             continue;
-        const double major = std::log2(curve->ratio * atlasMinorAxis);
         const double ideal = std::min(std::ceil(curve->ratio), atlas.maxAnisotropy);
         DrawCircle(sheet.image, x, y, RadiusFor(ideal, radius), idealColor, true);
-        // A footprint turned by 180 degrees is the same: the curve goes round twice.
-        std::vector<std::pair<double, double>> polar;  // degrees, pixels
-        for (int half = 0; half < 2; ++half)
-            for (const FlowerPoint& p : curve->points)
-                polar.push_back({p.angle + 180.0 * half, RadiusFor(std::exp2(major - p.measured), radius)});
-        for (size_t i = 0; i < polar.size(); ++i) {
-            const auto& a = polar[i];
-            const auto& b = polar[(i + 1) % polar.size()];
-            ThickLine(sheet.image, X(x, a.second, a.first), Y(y, a.second, a.first),
-                      X(x, b.second, b.first), Y(y, b.second, b.first), ratioColors[k]);
-        }
+        DrawFlowerCurve(sheet, *curve, x, y, radius, ratioColors[k]);
         std::snprintf(text, sizeof(text), "r %.0f", curve->ratio);
         AddText(sheet, x + radius + 12, y - radius + 18 * static_cast<int>(k), text, 13, AlignLeft,
                 ratioColors[k], true);

@@ -52,6 +52,11 @@ void DrawLine(SheetImage& image, int x0, int y0, int x1, int y1, Rgb8 color);
 // The pass/fail map of the default tunnel and the fingerprint, below `top`.
 void DrawRulesRow(ReportSheet& sheet, const MeasureResults& results, int top);
 
+// The flower's polar frame (log2 of the anisotropy, 1x to 32x) and one
+// ratio's curve of delivered anisotropy in it.
+void DrawFlowerRings(ReportSheet& sheet, int x, int y, int radius, const char* title);
+void DrawFlowerCurve(ReportSheet& sheet, const FlowerCurve& curve, int x, int y, int radius, Rgb8 color);
+
 // The measured flower of the footprint atlas as a polar plot centred at (x, y).
 void DrawFlowerPlot(ReportSheet& sheet, const AtlasFigures& atlas, int x, int y, int radius);
 // A bottom-first viewWidth x viewHeight RGB map, halved by 2 x 2 averages,

@@ -409,6 +409,8 @@ TEST(CaptureProgram, ViewsThePanelDoesNotShowReplayFromTheRecord)
     RunningProgram program;
     ASSERT_NO_FATAL_FAILURE(StartProgram(program, "--bmp \"" + folder + "card.bmp\""));
     ASSERT_TRUE(WaitForSettledPanel(program.panel));
+    // The options apply after the panel has settled: the BMP is loaded last.
+    ASSERT_TRUE(WaitForText(program.panel, IDC_BROWSE_BUTTON, folder + "card.bmp", 15000));
     HWND panel = program.panel;
     // The bias on unit 0, then the texture to unit 1, whose bias is still 0.0
     // while the slider shows 1.0; Full rebuilds the shown BMP only, so the
