@@ -19,6 +19,7 @@ set(PORTABLE_SOURCES
     measure/footprint_atlas.cpp
     measure/lod_models.cpp
     measure/filter_precision.cpp
+    measure/natural_texture.cpp
     measure/probe_colors.cpp
     measure/lod_figures.cpp
     measure/error_image.cpp
@@ -59,6 +60,7 @@ set(PLATFORM_SOURCES
     measure/lod_probe.cpp
     measure/error_view.cpp
     measure/rules_probe.cpp
+    measure/natural_probe.cpp
     measure/measure_battery.cpp
     measure/sheet_text.cpp
     measure/measure_report.cpp

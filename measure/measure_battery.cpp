@@ -11,6 +11,7 @@
 
 #include "app/viewer_state.h"
 #include "measure/lod_probe.h"
+#include "measure/natural_probe.h"
 #include "measure/rules_probe.h"
 #include "app/gl_constants.h"
 #include "render/scene_renderer.h"
@@ -282,7 +283,7 @@ double Now()
 
 int MeasureStepCount()
 {
-    int count = 3 + angleProbes;  // the tunnel, the rules, the stages, the angles
+    int count = 4 + angleProbes;  // the tunnel, the rules, the natural texture, the stages, the angles
     if (viewer.lodBiasSupported)
         count += biasProbes;
     if (viewer.anisoSupported)
@@ -308,6 +309,8 @@ void RunMeasureBattery(MeasureResults& results, const MeasureProgress& progress)
     if (NextStep(steps, "rho, envelope and precision"))
         MeasureRules(probe.texture, probe.shape, tunnel, results.tunnelMeasured, results.tunnelIdeal,
                      results.rules);
+    if (NextStep(steps, "natural texture"))
+        results.natural = MeasureNaturalAgreement(probe.shape, tunnel, results.tunnelMeasured);
     MeasureStages(probe, tunnel, results, steps);
     MeasureBias(probe, tunnel, results, steps);
     MeasureAniso(probe, tunnel, results, steps);

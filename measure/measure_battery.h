@@ -10,6 +10,7 @@
 #include "measure/ideal_lod.h"
 #include "measure/lod_figures.h"
 #include "measure/lod_models.h"
+#include "measure/natural_texture.h"
 
 struct AnglePoint {
     double rotation = 0.0;   // texture rotation, degrees
@@ -36,6 +37,7 @@ struct MeasureResults {
     bool anisoBlendsLevels = false;
     AtlasFigures atlas;  // the footprint atlas, with anisotropy
     RulesFigures rules;  // rho, the envelope and the filter's precision
+    NaturalAgreement natural;  // the probe against a natural texture
 
     bool biasAvailable = false;
     std::vector<BiasPoint> bias;

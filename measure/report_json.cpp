@@ -71,6 +71,13 @@ void AddRules(JsonText& json, const MeasureResults& r)
     JsonAddInteger(json, "frameBits", frameBits);
     JsonCloseObject(json);
     JsonAddString(json, "fingerprint", Fingerprint(rules, r.transfer.plateau));
+    const NaturalAgreement& n = r.natural;
+    JsonOpenObject(json, "probe");
+    JsonAddNumber(json, "agreement", n.meanAbs, levelDecimals);
+    JsonAddNumber(json, "solvedShare",
+                  n.compared > 0 ? static_cast<double>(n.solved) / n.compared : 0.0, levelDecimals);
+    JsonAddInteger(json, "solvedPixels", n.solved);
+    JsonCloseObject(json);
 }
 
 // The footprint atlas's figures, members of "aniso".

@@ -50,6 +50,7 @@ void DrawRulesRow(ReportSheet& sheet, const MeasureResults& r, int top)
         Line("filter.subtexelBits        ", "%.0f", rules.subtexelBits),
         Line("lod.fractionBits           ", "%.0f", rules.fractionBits),
         Line("lod.quadShare              ", "%.4f", rules.quadShare),
+        Line("probe.agreement            ", "%.4f", r.natural.meanAbs),
     };
     for (const std::string& line : lines) {
         AddText(sheet, left, y, line, 15);

@@ -8,6 +8,7 @@
 #include "measure/filter_precision.h"
 #include "measure/footprint_atlas.h"
 #include "measure/lod_models.h"
+#include "measure/natural_texture.h"
 
 namespace {
 
@@ -127,6 +128,52 @@ TEST(FilterPrecision, BitsFromStepsAndQuads)
         measured.lod[i] = ideal[(i / viewWidth) / 2 * 2 * viewWidth + (i % viewWidth) / 2 * 2];
     EXPECT_TRUE(LodPerQuad(measured, ideal, classes, &share));
     EXPECT_EQ(1.0, share);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(NaturalTexture, BoxFilteredChainWithDetailAtEveryLevel)
+{
+    const std::vector<std::vector<uint8_t>> levels = NaturalLevels(64);
+    ASSERT_EQ(7u, levels.size());
+    for (size_t k = 1; k < levels.size(); ++k) {
+        const int side = 64 >> k;
+        ASSERT_EQ(static_cast<size_t>(side) * side * 4, levels[k].size());
+        // Texel (1, side - 1), red: the rounded mean of its four above.
+        const auto at = [](const std::vector<uint8_t>& level, int s, int x, int y) {
+            return level[(static_cast<size_t>(y) * s + x) * 4];
+        };
+        const int x = side > 1 ? 1 : 0, y = side - 1;
+        const int sum = at(levels[k - 1], 2 * side, 2 * x, 2 * y) + at(levels[k - 1], 2 * side, 2 * x + 1, 2 * y) +
+                        at(levels[k - 1], 2 * side, 2 * x, 2 * y + 1) + at(levels[k - 1], 2 * side, 2 * x + 1, 2 * y + 1);
+        EXPECT_EQ((sum + 2) / 4, at(levels[k], side, x, y)) << k;
+    }
+    // Neighbouring texels of level 0 differ: the finest octave is there.
+    EXPECT_NE(levels[0][0], levels[0][4]);
+}
+
+TEST(NaturalTexture, BlendSolvedFromSingleLevelFrames)
+{
+    const size_t pixels = static_cast<size_t>(viewWidth) * viewHeight;
+    MeasuredLodMap probe;
+    probe.covered.assign(pixels, 1);
+    probe.lod.assign(pixels, 3.25f);
+    std::vector<std::vector<uint8_t>> single(10, std::vector<uint8_t>(pixels * 4, 100));
+    std::vector<uint8_t> natural(pixels * 4, 100);
+    for (size_t i = 0; i < pixels; ++i) {
+        // Levels 3 and 4 differ by 40 in red; the natural frame is 30 % of the way.
+        single[4][i * 4] = 140;
+        natural[i * 4] = 112;
+    }
+    probe.lod[0] = 3.02f;   // too near a whole level to tell the pair
+    probe.lod[1] = 12.0f;   // past the chain
+    single[4][2 * 4] = 105;  // levels too alike to solve
+    const NaturalAgreement a = SolveNaturalBlend(natural, single, probe, 9);
+    EXPECT_EQ(static_cast<long>(pixels) - 1, a.compared);
+    EXPECT_EQ(static_cast<long>(pixels) - 3, a.solved);
+    EXPECT_NEAR(0.05, a.meanAbs, 1e-6);  // 3.30 against the probe's 3.25
 }
 
 }  // namespace

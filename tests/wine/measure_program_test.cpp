@@ -177,6 +177,9 @@ TEST(MeasureProgram, ReportTellsBrilinearFromTrilinear)
     ExpectTheExtensionsFlower(trilinear);
     // Exact rho and a true blend are inside the rules; the shortcut is not.
     EXPECT_EQ("exact", trilinear.json.at("lod.model"));
+    // The coloured probe measures what a natural texture gets.
+    EXPECT_LT(Number(trilinear, "probe.agreement"), 0.1);
+    EXPECT_GT(Number(trilinear, "probe.solvedShare"), 0.2);
     EXPECT_EQ("inside", trilinear.json.at("envelope.verdict"));
     EXPECT_EQ("exact", brilinear.json.at("lod.model"));
     EXPECT_EQ("outside", brilinear.json.at("envelope.verdict"));

@@ -233,10 +233,11 @@ TEST_F(MeasureTest, BatteryPutsSettingsAndStateBack)
         return true;
     });
     EXPECT_FALSE(results.stopped);
-    // One step a probe or atlas frame, and one for the rules' draws, every one told.
+    // One step a probe or atlas frame, one for the rules' draws and one for
+    // the natural texture's, every one told.
     const size_t biasProbes = results.bias.size();
     const size_t anisoSteps = results.anisoAvailable ? 1 + results.atlas.ratioCurve.size() : 0;
-    EXPECT_EQ(3 + biasProbes + anisoSteps + results.angle.size(), told.size());
+    EXPECT_EQ(4 + biasProbes + anisoSteps + results.angle.size(), told.size());
     ASSERT_EQ(static_cast<size_t>(MeasureStepCount()), told.size());
     EXPECT_EQ("tunnel", told.front());
     EXPECT_EQ("angle 90", told.back());
