@@ -125,6 +125,10 @@ void WaitForFrameOnScreen(const RunningProgram& program)
 {
     DWORD_PTR result = 0;
     SendMessageTimeoutA(program.renderWindow, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 60000, &result);
+    // After a slow frame the changes are drawn at the next WM_PAINT, once the
+    // queue is empty; the window stays invalid until that frame is shown.
+    for (int waited = 0; GetUpdateRect(program.renderWindow, nullptr, FALSE) && waited < 60000; waited += 50)
+        Sleep(50);
     Sleep(300);
 }
 
