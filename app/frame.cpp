@@ -3,6 +3,7 @@
 #include <string>
 
 #include "app/product_name.h"
+#include "app/program_keys.h"
 #include "app/viewer_state.h"
 #include "measure/error_view.h"
 #include "render/scene_renderer.h"
@@ -48,12 +49,7 @@ void PresentFrame()
 
 bool IsErrorViewKey(const MSG& msg)
 {
-    if (msg.message != WM_KEYDOWN || msg.wParam != 'M' || GetKeyState(VK_CONTROL) < 0 ||
-        GetKeyState(VK_MENU) < 0)
-        return false;
-    return msg.hwnd != nullptr &&
-           (msg.hwnd == viewer.mainWindow || msg.hwnd == viewer.settingsDialog ||
-            (viewer.settingsDialog != nullptr && IsChild(viewer.settingsDialog, msg.hwnd)));
+    return IsProgramKey(msg, 'M', false);
 }
 
 void ToggleErrorView()

@@ -7,6 +7,7 @@
 #include "app/file_dialog.h"
 #include "app/frame.h"
 #include "app/product_name.h"
+#include "app/program_keys.h"
 #include "app/user_report.h"
 #include "app/viewer_state.h"
 #include "measure/measure_report.h"
@@ -76,12 +77,7 @@ void TellFailure(HWND owner, const std::string& reason)
 
 bool IsMeasureKey(const MSG& msg)
 {
-    if (msg.message != WM_KEYDOWN || msg.wParam != VK_F5 || GetKeyState(VK_CONTROL) < 0 ||
-        GetKeyState(VK_MENU) < 0)
-        return false;
-    return msg.hwnd != nullptr &&
-           (msg.hwnd == viewer.mainWindow || msg.hwnd == viewer.settingsDialog ||
-            (viewer.settingsDialog != nullptr && IsChild(viewer.settingsDialog, msg.hwnd)));
+    return IsProgramKey(msg, VK_F5, false);
 }
 
 void MeasureWithDialog(HWND owner)

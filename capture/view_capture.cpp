@@ -11,6 +11,7 @@
 #include "app/frame.h"
 #include "app/path_capacity.h"
 #include "app/product_name.h"
+#include "app/program_keys.h"
 #include "app/user_report.h"
 #include "app/viewer_state.h"
 #include "capture/command_line.h"
@@ -133,12 +134,7 @@ bool CaptureView(const char* pngPath, std::string* reason)
 
 bool IsSaveViewShortcut(const MSG& msg)
 {
-    if (msg.message != WM_KEYDOWN || msg.wParam != 'S' || GetKeyState(VK_CONTROL) >= 0 ||
-        GetKeyState(VK_MENU) < 0)
-        return false;
-    return msg.hwnd != nullptr &&
-           (msg.hwnd == viewer.mainWindow || msg.hwnd == viewer.settingsDialog ||
-            (viewer.settingsDialog != nullptr && IsChild(viewer.settingsDialog, msg.hwnd)));
+    return IsProgramKey(msg, 'S', true);
 }
 
 void SaveViewWithDialog(HWND owner)

@@ -54,6 +54,7 @@ set(PLATFORM_SOURCES
     capture/file_output.cpp
     app/standard_streams.cpp
     app/user_report.cpp
+    app/program_keys.cpp
     capture/view_capture.cpp
     app/command_line_run.cpp
     app/window_measure.cpp

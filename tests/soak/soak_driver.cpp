@@ -25,6 +25,7 @@
 
 #include "common/bmp_writer.h"
 #include "common/child_process.h"
+#include "common/key_input.h"
 #include "compare/file_input.h"
 #include "soak/soak_target.h"
 #include "ui/resource.h"
@@ -364,14 +365,7 @@ bool SaveView(Soak& soak)
         SetForegroundWindow(window);
         Sleep(20);
     }
-    INPUT keys[4] = {};
-    const WORD codes[4] = {VK_CONTROL, 'S', 'S', VK_CONTROL};
-    for (int i = 0; i < 4; ++i) {
-        keys[i].type = INPUT_KEYBOARD;
-        keys[i].ki.wVk = codes[i];
-        keys[i].ki.dwFlags = i >= 2 ? KEYEVENTF_KEYUP : 0;
-    }
-    SendInput(4, keys, sizeof(INPUT));
+    PressCtrlS();
     HWND dialog = WaitForFileDialog(soak.target, dialogMs);
     if (dialog == nullptr) {
         soak.error = "Ctrl+S opened no save dialog";

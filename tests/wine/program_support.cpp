@@ -72,18 +72,6 @@ DWORD CloseProgram(RunningProgram& program)
     return FinishChildProcess(program.process, 30000);
 }
 
-void PressCtrlS()
-{
-    INPUT keys[4] = {};
-    const WORD codes[4] = {VK_CONTROL, 'S', 'S', VK_CONTROL};
-    for (int i = 0; i < 4; ++i) {
-        keys[i].type = INPUT_KEYBOARD;
-        keys[i].ki.wVk = codes[i];
-        keys[i].ki.dwFlags = i >= 2 ? KEYEVENTF_KEYUP : 0;
-    }
-    SendInput(4, keys, sizeof(INPUT));
-}
-
 // Answers the program's save dialog: returns the name it proposed.
 std::string AnswerSaveDialog(HWND owner, const std::string& path)
 {

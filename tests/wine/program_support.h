@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "common/key_input.h"
+
 // Waits for a top-level window of the given class and caption.
 HWND WaitForWindow(const char* className, const char* caption, DWORD timeoutMs);
 
@@ -33,8 +35,6 @@ void StartProgram(RunningProgram& program, const std::string& arguments = "");
 // Closes the render window as a user does and returns the exit code.
 DWORD CloseProgram(RunningProgram& program);
 
-// Ctrl+S, pressed on whichever window has the keyboard.
-void PressCtrlS();
 
 // Answers the program's save dialog over `owner` with the path: returns the
 // name it proposed ("" when no dialog came).
