@@ -13,7 +13,6 @@
 
 namespace {
 
-const double doublePi = 3.14159265358979323846;
 const double plottedRatios[] = {2, 4, 8, 16, 32};
 const Rgb8 ratioColors[] = {{230, 150, 0}, {0, 150, 70}, {30, 70, 200}, {200, 40, 40}, {120, 40, 160}};
 const Rgb8 ringColor = {220, 220, 220};

@@ -7,7 +7,6 @@
 
 namespace {
 
-const double doublePi = 3.14159265358979323846;
 // A median this close to a whole number sits on a level: 8-bit blends are
 // at least 1/255 away.
 const double wholeLevelSlack = 1.0 / 512.0;

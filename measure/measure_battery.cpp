@@ -225,7 +225,8 @@ void MeasureAniso(Probe& probe, const Scene& tunnel, MeasureResults& results, St
 }
 
 // The footprint atlas at 1x, 2x ... up to the driver's maximum.
-void MeasureAtlas(Probe& probe, MeasureResults& results, Steps& steps)
+// `at1x` gets the cells of the 1x run, which the rules' draws take too.
+void MeasureAtlas(Probe& probe, MeasureResults& results, Steps& steps, std::vector<CellMeasure>& at1x)
 {
     if (!results.anisoAvailable)
         return;
@@ -242,6 +243,8 @@ void MeasureAtlas(Probe& probe, MeasureResults& results, Steps& steps)
         runs.push_back({setting, MeasureCells(measured, cells)});
     }
     SetAnisotropy(1.0f);
+    if (!runs.empty() && runs.front().maxAnisotropy == 1.0)
+        at1x = runs.front().cells;
     results.atlas = AtlasFiguresFrom(cells, runs, probe.shape.levels - 1);
 }
 
@@ -306,15 +309,16 @@ void RunMeasureBattery(MeasureResults& results, const MeasureProgress& progress)
 
     Steps steps{progress, MeasureStepCount()};
     MeasureTunnel(probe, tunnel, results, steps);
-    if (NextStep(steps, "rho, envelope and precision"))
-        MeasureRules(probe.texture, probe.shape, tunnel, results.tunnelMeasured, results.tunnelIdeal,
-                     results.rules);
-    if (NextStep(steps, "natural texture"))
-        results.natural = MeasureNaturalAgreement(probe.shape, tunnel, results.tunnelMeasured);
     MeasureStages(probe, tunnel, results, steps);
     MeasureBias(probe, tunnel, results, steps);
     MeasureAniso(probe, tunnel, results, steps);
-    MeasureAtlas(probe, results, steps);
+    std::vector<CellMeasure> atlasAt1x;
+    MeasureAtlas(probe, results, steps, atlasAt1x);
+    if (NextStep(steps, "rho, envelope and precision"))
+        MeasureRules(probe.texture, probe.shape, tunnel, results.tunnelMeasured, results.tunnelIdeal,
+                     atlasAt1x, results.rules);
+    if (NextStep(steps, "natural texture"))
+        results.natural = MeasureNaturalAgreement(probe.shape, tunnel, results.tunnelMeasured);
     MeasureAngle(probe, tunnel, results, steps);
     results.stopped = steps.stopped;
 

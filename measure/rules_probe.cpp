@@ -110,11 +110,12 @@ void MeasureFilterPrecision(RulesFigures& rules)
 
 void MeasureRules(GLuint probe, const TextureShape& shape, const Scene& tunnel,
                   const MeasuredLodMap& tunnelBlended, const IdealLodMap& tunnelIdeal,
-                  RulesFigures& rules)
+                  const std::vector<CellMeasure>& atlasAt1x, RulesFigures& rules)
 {
     const int lastLevel = shape.levels - 1;
     const std::vector<AtlasCell> cells = AtlasCells();
-    const std::vector<CellMeasure> blendedCells = DrawCells(probe, shape, cells, GL_LINEAR_MIPMAP_LINEAR);
+    const std::vector<CellMeasure> blendedCells =
+        atlasAt1x.empty() ? DrawCells(probe, shape, cells, GL_LINEAR_MIPMAP_LINEAR) : atlasAt1x;
     const std::vector<CellMeasure> nearestCells = DrawCells(probe, shape, cells, GL_NEAREST_MIPMAP_NEAREST);
     // The tunnel too, still with NEAREST_MIPMAP_NEAREST.
     std::vector<uint8_t> rgba;

@@ -4,7 +4,6 @@
 
 namespace {
 
-const double doublePi = 3.14159265358979323846;
 // Pixel centres on a shared edge belong to either face.
 const double edgeSlack = 1e-9;
 

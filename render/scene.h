@@ -39,5 +39,7 @@ const double viewFar = 60.0;
 // ring is laid out; the plane's half side and the tunnel's length in world
 // units.
 const double singlePi = 3.1415927410125732;
+// And in double precision, for the measuring side's angles.
+const double doublePi = 3.14159265358979323846;
 const double planeHalfSide = 25.0;
 const double tunnelLength = 21.0;
