@@ -21,17 +21,12 @@ using bmp::Format;
 
 std::string TempPath(const std::string& name)
 {
-    char directory[MAX_PATH] = {};
-    GetTempPathA(MAX_PATH, directory);
-    return std::string(directory) + "qv_dib_" + name;
+    return TempFilePath("qv_dib_" + name);
 }
 
 std::string WriteFixture(const std::string& name, const std::vector<uint8_t>& bytes)
 {
-    const std::string path = TempPath(name);
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    return path;
+    return WriteTempFile("qv_dib_" + name, bytes);
 }
 
 // True when the file can be cut to nothing and deleted at once, which Wine

@@ -117,12 +117,7 @@ TEST_F(MeasureTest, ProbeTakesTheShapeOfABitmapTexture)
     bmp::Format format;
     format.width = 300;
     format.height = 200;
-    char directory[MAX_PATH] = {};
-    GetTempPathA(MAX_PATH, directory);
-    const std::string path = std::string(directory) + "quorvane-measure.bmp";
-    const std::vector<uint8_t> bytes = bmp::WriteBmp(format).bytes;
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    const std::string path = WriteTempFile("quorvane-measure.bmp", bmp::WriteBmp(format).bytes);
     ASSERT_TRUE(LoadBitmapTexture(path.c_str()));
     DeleteFileA(path.c_str());
     viewer.useBitmap = true;

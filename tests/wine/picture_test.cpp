@@ -37,17 +37,12 @@ unsigned char Channel(int x, int y, int channel)
 
 std::string TempPath(const std::string& name)
 {
-    char directory[MAX_PATH] = {};
-    GetTempPathA(MAX_PATH, directory);
-    return std::string(directory) + "qv_picture_" + name;
+    return TempFilePath("qv_picture_" + name);
 }
 
 std::string WriteBytes(const std::string& name, const std::vector<uint8_t>& bytes)
 {
-    const std::string path = TempPath(name);
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    return path;
+    return WriteTempFile("qv_picture_" + name, bytes);
 }
 
 std::vector<uint8_t> ReadBytes(const std::string& path)

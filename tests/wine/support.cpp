@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <fstream>
 
 #include "app/render_window.h"
 #include "app/viewer_state.h"
@@ -106,4 +107,19 @@ std::string TestDirectory()
     GetModuleFileNameA(nullptr, path, MAX_PATH);
     std::string directory(path);
     return directory.substr(0, directory.find_last_of("\\/") + 1);
+}
+
+std::string TempFilePath(const std::string& name)
+{
+    char directory[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, directory);
+    return std::string(directory) + name;
+}
+
+std::string WriteTempFile(const std::string& name, const std::vector<uint8_t>& bytes)
+{
+    const std::string path = TempFilePath(name);
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    return path;
 }

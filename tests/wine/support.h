@@ -55,3 +55,7 @@ bool DriverOffers(const char* extension);
 
 // Directory of the test executable, with a trailing backslash.
 std::string TestDirectory();
+
+// A path in the temporary folder, and a file of these bytes written there.
+std::string TempFilePath(const std::string& name);
+std::string WriteTempFile(const std::string& name, const std::vector<uint8_t>& bytes);
