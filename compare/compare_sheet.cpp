@@ -26,6 +26,8 @@ const double flowerRatio = 16.0;
 const int tableTop = 870;
 const int tableRowHeight = 20;
 const int tableLefts[2] = {20, 640};
+// A text field's A and B cells: the row stays inside its 600-pixel column.
+const size_t textCellWidth = 17;
 
 const Rgb8 colorA = {230, 120, 0};
 const Rgb8 colorB = {30, 70, 200};
@@ -195,6 +197,23 @@ std::string Shown(const nlohmann::ordered_json& value, bool missing)
     return value.is_string() ? value.get<std::string>() : value.dump();
 }
 
+// A text too long for its cell (the fingerprint) is shown by the first
+// "; "-separated part in which A and B differ, cut to the cell.
+void ShortenTexts(std::string& a, std::string& b)
+{
+    if (a.size() <= textCellWidth && b.size() <= textCellWidth)
+        return;
+    const size_t common = std::mismatch(a.begin(), a.begin() + std::min(a.size(), b.size()), b.begin()).first -
+                          a.begin();
+    const size_t separator = common == 0 ? std::string::npos : a.rfind("; ", common - 1);
+    const size_t start = separator == std::string::npos ? 0 : separator + 2;
+    for (std::string* text : {&a, &b}) {
+        *text = start < text->size() ? text->substr(start, text->find("; ", start) - start) : "";
+        if (text->size() > textCellWidth)
+            *text = text->substr(0, textCellWidth - 1) + "~";
+    }
+}
+
 }  // namespace
 
 std::vector<FigureRow> CompareFigureRows(const ReportComparison& comparison)
@@ -220,8 +239,10 @@ std::vector<FigureRow> CompareFigureRows(const ReportComparison& comparison)
     for (const FieldDifference& f : comparison.fields) {
         if (f.name.compare(0, 7, "driver.") == 0 || f.name == "program")
             continue;
-        rows.push_back({Padded(f.name, figureNameWidth) + " " + Padded(Shown(f.a, f.missingA), 8) + " " +
-                            Padded(Shown(f.b, f.missingB), 8) + "          differ *",
+        std::string a = Shown(f.a, f.missingA), b = Shown(f.b, f.missingB);
+        ShortenTexts(a, b);
+        rows.push_back({Padded(f.name, figureNameWidth) + " " + Padded(a, 8) + " " + Padded(b, 8) +
+                            (a.size() > 8 || b.size() > 8 ? " differ *" : "          differ *"),
                         true});
     }
     for (const auto& curve : curvePoints) {

@@ -117,6 +117,35 @@ TEST(Compare, TableKeepsFiguresWithDigitsInTheirNameAndCountsCurvePoints)
     EXPECT_TRUE(rows[1].beyond);
 }
 
+TEST(Compare, LongTextsShowTheirFirstDifferingPartInsideTheColumn)
+{
+    const struct {
+        const char* a;
+        const char* b;
+        const char* shownA;
+        const char* shownB;
+    } cases[] = {
+        {"rho: exact; blend: trilinear; LOD per pixel", "rho: exact; blend: shortcut; LOD per pixel",
+         "blend: trilinear", "blend: shortcut"},
+        {"rho: exact; blend: trilinear", "rho: maxComponent; blend: trilinear", "rho: exact",
+         "rho: maxComponent"},
+        {"inside", "outside", "inside", "outside"},
+        {"a; bbbbbbbbbbbbbbbbbbbbbbbbbbbb", "a; c", "bbbbbbbbbbbbbbbb~", "c"},
+    };
+    for (const auto& c : cases) {
+        const std::string a = std::string("{\"fingerprint\": \"") + c.a + "\"}";
+        const std::string b = std::string("{\"fingerprint\": \"") + c.b + "\"}";
+        const std::vector<FigureRow> rows = CompareFigureRows(CompareReports(Flat(a), Flat(b)));
+        ASSERT_EQ(1u, rows.size()) << c.a;
+        const std::string& text = rows[0].text;
+        const size_t atA = text.find(c.shownA), atB = text.find(c.shownB, atA + 1);
+        EXPECT_TRUE(atA != std::string::npos && atB != std::string::npos) << text;
+        // The table's column holds 78 characters of its 13-pixel fixed-pitch text.
+        EXPECT_LE(text.size(), 78u) << text;
+        EXPECT_NE(std::string::npos, text.find("differ *")) << text;
+    }
+}
+
 TEST(Compare, LevelsReadBackFromTheScaleAndTheirDifferenceKeepsItsSign)
 {
     for (double level : {0.0, 0.5, 2.25, 4.0, 7.9, 9.0})
