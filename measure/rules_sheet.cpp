@@ -40,6 +40,14 @@ void DrawRulesRow(ReportSheet& sheet, const MeasureResults& r, int top)
         start = end + 2;
     }
     y += 10;
+    // The tolerances beside the numbers, in the row's empty third column: under
+    // them they would run into the map's legend.
+    int noteY = y;
+    for (const char* note : {"tolerances: 0.1 level on lambda,", "0.16 on the blend; bits are",
+                             "bounded by the 8-bit frame"}) {
+        AddText(sheet, 860, noteY, note, 13, AlignLeft, quiet);
+        noteY += 17;
+    }
     const std::string lines[] = {
         std::string("lod.model                  ") + RhoModelName(rules.model),
         Line("  residual exact           ", "%.4f", rules.modelResiduals[RhoExact]),
@@ -57,7 +65,4 @@ void DrawRulesRow(ReportSheet& sheet, const MeasureResults& r, int top)
         sheet.texts.back().fixedPitch = true;
         y += 19;
     }
-    AddText(sheet, left, y + 6,
-            "tolerances: 0.1 level on lambda, 0.16 on the blend; bits are bounded by the 8-bit frame",
-            13, AlignLeft, quiet);
 }
