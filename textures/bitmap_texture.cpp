@@ -38,7 +38,7 @@ bool FitsDriver(const RgbImage& picture)
 
 bool LoadBitmapTexture(const char* path)
 {
-    RgbImage* picture = LoadPictureImage(path);
+    RgbImage* picture = LoadPictureImage(path, viewer.maxTextureSize);
     if (picture == nullptr)
         return false;
     if (!FitsDriver(*picture)) {

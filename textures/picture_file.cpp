@@ -25,7 +25,7 @@ size_t ReadHead(const char* path, unsigned char* head, DWORD capacity)
 
 }  // namespace
 
-RgbImage* LoadPictureImage(const char* path)
+RgbImage* LoadPictureImage(const char* path, int maxTextureSide)
 {
     const DWORD attributes = GetFileAttributesA(path);
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
@@ -37,5 +37,5 @@ RgbImage* LoadPictureImage(const char* path)
     unsigned char head[2] = {};
     if (ReadsAsBmp(path, head, ReadHead(path, head, sizeof(head))))
         return LoadDibImage(path);
-    return LoadWicImage(path);
+    return LoadWicImage(path, maxTextureSide);
 }

@@ -5,5 +5,6 @@
 
 // BMP files through the program's own reader (ReadsAsBmp), with its messages;
 // every other file through the imaging component. A folder is refused. Null
-// on failure, with the reason kept for LastDibError; shows nothing.
-RgbImage* LoadPictureImage(const char* path);
+// on failure, with the reason kept for LastDibError; shows nothing. Pictures
+// read by the imaging component are checked against maxTextureSide first.
+RgbImage* LoadPictureImage(const char* path, int maxTextureSide);

@@ -9,6 +9,7 @@
 #include <cstdlib>
 
 #include "textures/picture_kind.h"
+#include "textures/texture_limit.h"
 
 namespace {
 
@@ -21,6 +22,8 @@ struct WicDecoding {
     unsigned char* bgra;    // malloc, the converter's pixels
     unsigned char* pixels;  // malloc, handed over with the image
     RgbImage* image;        // malloc, the result
+    UINT width, height;     // the picture's, once known
+    bool tooLarge;          // larger than the driver's textures
 };
 
 // Plain words for the imaging component's own codes, which the system's
@@ -64,7 +67,7 @@ void RecordFailure(const char* path, HRESULT result)
 
 // Decodes into decoding.image, making the parts on the way; the first
 // failure's HRESULT, S_OK when the image is made.
-HRESULT Decode(const wchar_t* path, WicDecoding& decoding)
+HRESULT Decode(const wchar_t* path, int maxTextureSide, WicDecoding& decoding)
 {
     HRESULT result = CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
                                       IID_PPV_ARGS(&decoding.factory));
@@ -82,8 +85,8 @@ HRESULT Decode(const wchar_t* path, WicDecoding& decoding)
         result = decoding.converter->Initialize(decoding.frame, GUID_WICPixelFormat32bppBGRA,
                                                 WICBitmapDitherTypeNone, nullptr, 0.0,
                                                 WICBitmapPaletteTypeCustom);
-    UINT width = 0;
-    UINT height = 0;
+    UINT& width = decoding.width;
+    UINT& height = decoding.height;
     if (SUCCEEDED(result))
         result = decoding.converter->GetSize(&width, &height);
     if (FAILED(result))
@@ -92,6 +95,12 @@ HRESULT Decode(const wchar_t* path, WicDecoding& decoding)
     const uint64_t bgraBytes = static_cast<uint64_t>(width) * height * 4;
     if (width == 0 || height == 0 || width > INT32_MAX || height > INT32_MAX || bgraBytes > UINT32_MAX)
         return WINCODEC_ERR_BADIMAGE;
+    // Refused before its pixels are read: a small file may hold a picture of
+    // gigabytes, and the texture could not take it anyway.
+    if (!PictureFitsTextureLimit(static_cast<int>(width), static_cast<int>(height), maxTextureSide)) {
+        decoding.tooLarge = true;
+        return WINCODEC_ERR_IMAGESIZEOUTOFRANGE;
+    }
     decoding.bgra = static_cast<unsigned char*>(std::malloc(static_cast<size_t>(bgraBytes)));
     decoding.pixels = static_cast<unsigned char*>(std::malloc(static_cast<size_t>(bgraBytes / 4 * 3)));
     decoding.image = static_cast<RgbImage*>(std::malloc(sizeof(RgbImage)));
@@ -130,7 +139,7 @@ void ReleaseDecoding(WicDecoding& decoding, bool made)
 
 }  // namespace
 
-RgbImage* LoadWicImage(const char* path)
+RgbImage* LoadWicImage(const char* path, int maxTextureSide)
 {
     RecordImageError("");
     wchar_t widePath[MAX_PATH] = {};
@@ -142,11 +151,16 @@ RgbImage* LoadWicImage(const char* path)
     // that started it here ends it here.
     const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     WicDecoding decoding = {};
-    const HRESULT result = Decode(widePath, decoding);
+    const HRESULT result = Decode(widePath, maxTextureSide, decoding);
     ReleaseDecoding(decoding, SUCCEEDED(result));
     if (SUCCEEDED(com))
         CoUninitialize();
-    if (FAILED(result))
+    if (decoding.tooLarge) {
+        char text[160];
+        RecordImageError(FormatTooLargeMessage(text, sizeof(text), static_cast<int>(decoding.width),
+                                               static_cast<int>(decoding.height), maxTextureSide));
+    } else if (FAILED(result)) {
         RecordFailure(path, result);
+    }
     return decoding.image;
 }

@@ -87,7 +87,7 @@ bool ScreenshotRun(const std::string& path, double& ended)
 // read back, encoded and written. False when the frame cannot be read.
 bool TimePngWriting(int runs, const std::string& path)
 {
-    RgbImage* frame = LoadWicImage((ProgramDirectory() + "..\\..\\docs\\min-linear_mipmap_linear.png").c_str());
+    RgbImage* frame = LoadWicImage((ProgramDirectory() + "..\\..\\docs\\min-linear_mipmap_linear.png").c_str(), 0);
     if (frame == nullptr)
         return false;
     std::vector<double> times;

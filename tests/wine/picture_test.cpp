@@ -65,7 +65,8 @@ std::string WriteBmpPicture(const std::string& name)
 
 // The picture written by the imaging component's encoder for `container`:
 // 24-bit, or for GIF one palette entry per pixel (35 colours).
-std::string WriteEncodedPicture(const std::string& name, const GUID& container)
+std::string WriteEncodedPicture(const std::string& name, const GUID& container,
+                                int pictureWidth = ::pictureWidth)
 {
     const std::string path = TempPath(name);
     const bool indexed = container == GUID_ContainerFormatGif;
@@ -244,6 +245,16 @@ TEST_F(PictureTest, FailuresNameTheFileAndKeepTheShownTexture)
         EXPECT_EQ(levels, TextureLevels());
     }
     RemoveDirectoryA(folder.c_str());
+
+    // Too large for the driver: the BMP's words.
+    const int wide = viewer.maxTextureSize + 1;
+    MessageBoxCatcher catcher;
+    EXPECT_FALSE(LoadBitmapAsBrowsed(testPanel, Keep(WriteEncodedPicture("wide.png", GUID_ContainerFormatPng, wide)).c_str()));
+    EXPECT_EQ(std::vector<std::string>{"The picture is " + std::to_string(wide) +
+                                       " x 7 pixels; this driver's textures are at most " +
+                                       std::to_string(wide - 1) + " pixels on a side."},
+              BoxTexts(catcher));
+    EXPECT_EQ(shown, viewer.textureNames[bitmapTexture]);
     // A failed decoding let go of its file too.
     EXPECT_TRUE(DeleteFileA(failures[0].path.c_str()));
     EXPECT_TRUE(DeleteFileA(failures[1].path.c_str()));
