@@ -25,12 +25,6 @@ void Tell(const std::string& line)
     TellUser(report);
 }
 
-std::string InFolder(const std::string& folder, const char* name)
-{
-    const char last = folder.empty() ? '\\' : folder.back();
-    return folder + (last == '\\' || last == '/' ? "" : "\\") + name;
-}
-
 bool ReadReport(const CompareInput& input, std::vector<FlatMember>* members, SheetImage* sheet,
                 Failure* failure)
 {
@@ -77,14 +71,9 @@ bool WriteOutputs(const std::string& folder, const SheetImage& picture, const st
         failure->line = "cannot write " + folder + ": " + reason;
         return false;
     }
-    const size_t row = static_cast<size_t>(picture.width) * 3;
-    std::vector<unsigned char> bottomUp(picture.rgb.size());
-    for (int y = 0; y < picture.height; ++y)
-        std::copy(picture.rgb.begin() + y * row, picture.rgb.begin() + (y + 1) * row,
-                  bottomUp.begin() + (picture.height - 1 - y) * row);
     const std::string pngPath = InFolder(folder, "compare.png");
     const std::string jsonPath = InFolder(folder, "compare.json");
-    if (!WritePngFile(pngPath.c_str(), picture.width, picture.height, bottomUp.data(), &reason)) {
+    if (!WriteSheetPng(pngPath, picture, &reason)) {
         failure->line = "cannot write " + pngPath + ": " + reason;
         return false;
     }

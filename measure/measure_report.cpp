@@ -13,15 +13,22 @@
 #include "measure/report_sheet.h"
 #include "measure/sheet_text.h"
 
-namespace {
-
 std::string InFolder(const std::string& folder, const char* name)
 {
     const char last = folder.empty() ? '\\' : folder.back();
     return folder + (last == '\\' || last == '/' ? "" : "\\") + name;
 }
 
-}  // namespace
+bool WriteSheetPng(const std::string& path, const SheetImage& image, std::string* reason)
+{
+    // The PNG writer takes rows bottom first.
+    const size_t row = static_cast<size_t>(image.width) * 3;
+    std::vector<unsigned char> bottomUp(image.rgb.size());
+    for (int y = 0; y < image.height; ++y)
+        std::copy(image.rgb.begin() + y * row, image.rgb.begin() + (y + 1) * row,
+                  bottomUp.begin() + (image.height - 1 - y) * row);
+    return WritePngFile(path.c_str(), image.width, image.height, bottomUp.data(), reason);
+}
 
 bool PrepareReportFolder(const std::string& folder, std::string* reason)
 {
@@ -61,16 +68,9 @@ bool WriteMeasureResults(const std::string& folder, const MeasureResults& result
 
     ReportSheet sheet = LayoutReportSheet(names, results);
     DrawSheetTexts(sheet);
-    // The PNG writer takes rows bottom first.
-    const SheetImage& image = sheet.image;
-    const size_t row = static_cast<size_t>(image.width) * 3;
-    std::vector<unsigned char> bottomUp(image.rgb.size());
-    for (int y = 0; y < image.height; ++y)
-        std::copy(image.rgb.begin() + y * row, image.rgb.begin() + (y + 1) * row,
-                  bottomUp.begin() + (image.height - 1 - y) * row);
     const std::string pngPath = InFolder(folder, "report.png");
     std::string why;
-    if (!WritePngFile(pngPath.c_str(), image.width, image.height, bottomUp.data(), &why)) {
+    if (!WriteSheetPng(pngPath, sheet.image, &why)) {
         *reason = pngPath + ": " + why;
         return false;
     }

@@ -8,6 +8,14 @@
 #include "measure/expectations.h"
 
 #include "measure/measure_battery.h"
+#include "measure/report_sheet.h"
+
+// The path of a file in a report folder, with or without a closing slash.
+std::string InFolder(const std::string& folder, const char* name);
+
+// Writes a sheet, stored top row first, as a PNG file. False with the
+// system's reason.
+bool WriteSheetPng(const std::string& path, const SheetImage& image, std::string* reason);
 
 // Makes the folder when it is missing (its parent must exist) and checks that
 // a file can be written there. False with the system's reason.
