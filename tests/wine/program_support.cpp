@@ -116,7 +116,8 @@ struct BoxSearch {
     std::set<HWND> answered;  // a box stays up a while after its answer
 };
 
-// Message boxes of the program: read, then answered with OK.
+// Message boxes of the program: read, then answered with OK. A box is taken
+// once it shows: while it is still being made its text may be empty.
 BOOL CALLBACK AnswerProgramBox(HWND window, LPARAM parameter)
 {
     BoxSearch* search = reinterpret_cast<BoxSearch*>(parameter);
@@ -124,9 +125,12 @@ BOOL CALLBACK AnswerProgramBox(HWND window, LPARAM parameter)
     GetWindowThreadProcessId(window, &owner);
     char className[64] = {};
     GetClassNameA(window, className, sizeof(className));
-    if (owner == search->processId && std::string(className) == "#32770" &&
-        GetDlgItem(window, 0xFFFF) != nullptr && search->answered.insert(window).second) {
-        search->run->boxes += WindowText(GetDlgItem(window, 0xFFFF)) + "\n";
+    if (owner != search->processId || std::string(className) != "#32770" || !IsWindowVisible(window) ||
+        GetDlgItem(window, 0xFFFF) == nullptr)
+        return TRUE;
+    const std::string text = WindowText(GetDlgItem(window, 0xFFFF));
+    if (!text.empty() && search->answered.insert(window).second) {
+        search->run->boxes += text + "\n";
         PostMessageA(window, WM_COMMAND, IDOK, 0);
     }
     return TRUE;
