@@ -126,12 +126,8 @@ protected:
 
     std::string WriteBytes(const std::vector<uint8_t>& bytes)
     {
-        char directory[MAX_PATH] = {};
-        GetTempPathA(MAX_PATH, directory);
         const std::string path =
-            std::string(directory) + "qv_bitmap_" + std::to_string(paths.size()) + ".bmp";
-        std::ofstream out(path, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+            WriteTempFile("qv_bitmap_" + std::to_string(paths.size()) + ".bmp", bytes);
         paths.push_back(path);
         return path;
     }

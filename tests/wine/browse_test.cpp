@@ -18,27 +18,12 @@
 
 namespace {
 
-std::string TempDirectory()
-{
-    char path[MAX_PATH] = {};
-    GetTempPathA(MAX_PATH, path);
-    return path;
-}
-
-std::string WriteFile(const std::string& name, const std::vector<uint8_t>& bytes)
-{
-    const std::string path = TempDirectory() + name;
-    std::ofstream file(path, std::ios::binary);
-    file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    return path;
-}
-
 std::string WritePicture(const std::string& name, int width, int height)
 {
     bmp::Format format;
     format.width = width;
     format.height = height;
-    return WriteFile(name, bmp::WriteBmp(format).bytes);
+    return WriteTempFile(name, bmp::WriteBmp(format).bytes);
 }
 
 class BrowseTest : public testing::Test {
@@ -155,7 +140,7 @@ TEST_F(BrowseTest, BadFileIsReportedAndLeavesEverythingAsItWas)
     // A header of 108 bytes is not one the reader knows.
     std::vector<uint8_t> bytes = bmp::WriteBmp(bmp::Format{}).bytes;
     bmp::PutU32(bytes, 14, 108);
-    const std::string bad = WriteFile("quorvane bad.bmp", bytes);
+    const std::string bad = WriteTempFile("quorvane bad.bmp", bytes);
     MessageBoxCatcher catcher;
     Browse(bad);
     DeleteFileA(bad.c_str());

@@ -251,9 +251,7 @@ TEST(CaptureProgram, OptionsSetThePanelAsAUserWould)
     SKIP_WITHOUT(anisoExtension);
     SKIP_WITHOUT(lodBiasExtension);
     const std::string folder = CaptureFolder("panel");
-    const std::vector<uint8_t> bmp = bmp::WriteBmp(bmp::Format{}).bytes;
-    std::ofstream(folder + "card.bmp", std::ios::binary)
-        .write(reinterpret_cast<const char*>(bmp.data()), static_cast<std::streamsize>(bmp.size()));
+    WriteFileBytes(folder + "card.bmp", bmp::WriteBmp(bmp::Format{}).bytes);
     RunningProgram program;
     // The BMP after the checkerboard slider, which would show the checkerboard.
     ASSERT_NO_FATAL_FAILURE(StartProgram(
@@ -403,9 +401,7 @@ TEST(CaptureProgram, ViewsThePanelDoesNotShowReplayFromTheRecord)
 {
     SKIP_WITHOUT(lodBiasExtension);
     const std::string folder = CaptureFolder("hidden");
-    const std::vector<uint8_t> bmp = bmp::WriteBmp(bmp::Format{}).bytes;
-    std::ofstream(folder + "card.bmp", std::ios::binary)
-        .write(reinterpret_cast<const char*>(bmp.data()), static_cast<std::streamsize>(bmp.size()));
+    WriteFileBytes(folder + "card.bmp", bmp::WriteBmp(bmp::Format{}).bytes);
     RunningProgram program;
     ASSERT_NO_FATAL_FAILURE(StartProgram(program, "--bmp \"" + folder + "card.bmp\""));
     ASSERT_TRUE(WaitForSettledPanel(program.panel));

@@ -137,8 +137,7 @@ TEST_F(MipScalerTest, EveryModeUploadsTheLevelsOfTheGluChain)
             pixels.push_back({picture[i], picture[i + 1], picture[i + 2]});
         const std::vector<uint8_t> file = bmp::WriteRgb24(c.width, c.height, pixels);
         const std::string path = TestDirectory() + "qv_scaler_" + std::to_string(paths.size()) + ".bmp";
-        std::ofstream(path, std::ios::binary)
-            .write(reinterpret_cast<const char*>(file.data()), static_cast<std::streamsize>(file.size()));
+        WriteFileBytes(path, file);
         paths.push_back(path);
 
         BitmapLevelSize sizes[maxBitmapLevels];

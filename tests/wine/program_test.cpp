@@ -246,12 +246,7 @@ std::string WriteTestCard(int side)
             p[1] = static_cast<unsigned char>(255 * g * shade);
             p[2] = static_cast<unsigned char>(255 * r * shade);
         }
-    char directory[MAX_PATH] = {};
-    GetTempPathA(MAX_PATH, directory);
-    const std::string path = std::string(directory) + "quorvane-test-card.bmp";
-    std::ofstream file(path, std::ios::binary);
-    file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    return path;
+    return WriteTempFile("quorvane-test-card.bmp", bytes);
 }
 
 // Answers the program's open-file dialog from this process.

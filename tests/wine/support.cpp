@@ -119,7 +119,12 @@ std::string TempFilePath(const std::string& name)
 std::string WriteTempFile(const std::string& name, const std::vector<uint8_t>& bytes)
 {
     const std::string path = TempFilePath(name);
+    WriteFileBytes(path, bytes);
+    return path;
+}
+
+void WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes)
+{
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    return path;
 }

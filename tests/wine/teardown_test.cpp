@@ -144,12 +144,8 @@ TEST_F(TeardownTest, AnotherCurrentContextKeepsItsTextures)
 TEST_F(TeardownTest, LoadingPicturesAgainAndAgainKeepsNoHandle)
 {
     ASSERT_NO_FATAL_FAILURE(OpenRenderWindow());
-    char directory[MAX_PATH] = {};
-    GetTempPathA(MAX_PATH, directory);
-    const std::string path = std::string(directory) + "quorvane handles.bmp";
-    const std::vector<uint8_t> bytes = bmp::WriteBmp(bmp::MakeFormat(9, 5, 8, true)).bytes;
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    const std::string path =
+        WriteTempFile("quorvane handles.bmp", bmp::WriteBmp(bmp::MakeFormat(9, 5, 8, true)).bytes);
     ASSERT_TRUE(LoadBitmapTexture(path.c_str()));
     const ULONG before = HandleCount();
     ASSERT_GT(before, 0u);
