@@ -38,8 +38,7 @@ NaturalAgreement MeasureNaturalAgreement(const TextureShape& shape, const Scene&
     GLuint natural = 0;
     glGenTextures(1, &natural);
     glBindTexture(GL_TEXTURE_2D, natural);
-    GLint unpackAlignment = 4;
-    glGetIntegerv(GL_UNPACK_ALIGNMENT, &unpackAlignment);
+    glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
     const std::vector<std::vector<uint8_t>> levels = NaturalLevels(shape.width);
     for (size_t level = 0; level < levels.size(); ++level) {
@@ -47,7 +46,7 @@ NaturalAgreement MeasureNaturalAgreement(const TextureShape& shape, const Scene&
         glTexImage2D(GL_TEXTURE_2D, static_cast<GLint>(level), GL_RGBA8, side, side, 0, GL_RGBA,
                      GL_UNSIGNED_BYTE, levels[level].data());
     }
-    glPixelStorei(GL_UNPACK_ALIGNMENT, unpackAlignment);
+    glPopClientAttrib();
     glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(previous));
 
     std::vector<uint8_t> asIs;

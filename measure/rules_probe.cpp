@@ -60,9 +60,11 @@ GLuint GreyRow(const std::vector<uint8_t>& greys, GLenum filter, GLenum wrap)
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, static_cast<GLint>(filter));
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, static_cast<GLint>(filter));
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, static_cast<GLint>(wrap));
+    glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, static_cast<GLsizei>(greys.size()), 1, 0, GL_RGBA,
                  GL_UNSIGNED_BYTE, texels.data());
+    glPopClientAttrib();
     glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(previous));
     return name;
 }
