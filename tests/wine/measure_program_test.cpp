@@ -22,12 +22,6 @@
 
 namespace {
 
-std::string FileText(const std::string& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
-
 // A fresh path for a report folder, which the program is to make itself.
 std::string ReportFolder(const std::string& name)
 {

@@ -47,8 +47,8 @@ std::string WriteBytes(const std::string& name, const std::vector<uint8_t>& byte
 
 std::vector<uint8_t> ReadBytes(const std::string& path)
 {
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+    const std::string text = FileText(path);
+    return std::vector<uint8_t>(text.begin(), text.end());
 }
 
 std::string WriteBmpPicture(const std::string& name)

@@ -104,12 +104,6 @@ HANDLE InheritableFile(const std::string& path)
                        &inherit, CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY, nullptr);
 }
 
-std::string FileText(const std::string& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
-
 struct BoxSearch {
     DWORD processId;
     FinishedRun* run;

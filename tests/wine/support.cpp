@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 
 #include "app/render_window.h"
 #include "app/viewer_state.h"
@@ -121,6 +122,12 @@ std::string WriteTempFile(const std::string& name, const std::vector<uint8_t>& b
     const std::string path = TempFilePath(name);
     WriteFileBytes(path, bytes);
     return path;
+}
+
+std::string FileText(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
 void WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes)

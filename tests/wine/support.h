@@ -59,5 +59,7 @@ std::string TestDirectory();
 // A path in the temporary folder, and a file of these bytes written there.
 std::string TempFilePath(const std::string& name);
 std::string WriteTempFile(const std::string& name, const std::vector<uint8_t>& bytes);
+// The whole file at `path`, empty when it cannot be read.
+std::string FileText(const std::string& path);
 // Writes the bytes as the whole file at `path`, replacing what was there.
 void WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes);
